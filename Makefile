@@ -1,0 +1,29 @@
+# Entry points; see README.md.
+.PHONY: test build bench run bootstrap format clean
+
+bootstrap:
+	@bash scripts/bootstrap
+
+build: bootstrap
+	cmake --preset default
+	cmake --build --preset default
+
+test: bootstrap
+	cmake --preset default
+	cmake --build --preset default
+	ctest --preset default
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+bench: build
+	bash scripts/run-benchmarks
+
+run:
+	@echo "The wizard is not built yet; 'make run' arrives with it."
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// An open file on an internal path. Text mode behaves as on Windows: writing turns each line
+// feed into CR LF; ReadLine removes the line end (LF or CR LF). Binary mode passes bytes through.
+// Failures store the errno of the failed call in SystemError::Last().
+class File {
+public:
+    enum class Mode {
+        Read,       // existing file, from the start
+        Write,      // create or truncate
+        Append,     // create or append at the end
+        ReadWrite,  // existing file, read and write
+    };
+
+    File();
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+
+    bool Open(const std::string& path, Mode mode, bool text);
+    bool IsOpen() const;
+    // Closes the file; false when the final flush or close fails.
+    bool Close();
+
+    // Reads one line without its line end; false at the end of the file (a last line without a
+    // line end is still returned). Lines longer than `limit` bytes are returned whole; `limit`
+    // only guards against unbounded growth on binary data (0 = no limit): the rest of such a
+    // line is read and dropped.
+    bool ReadLine(std::string& line, size_t limit = 0);
+    // Reads up to `size` bytes; the count read.
+    size_t Read(void* buffer, size_t size);
+    // Reads the rest of the file.
+    bool ReadAll(std::string& content);
+
+    bool Write(std::string_view bytes);
+    bool Flush();
+    bool Seek(int64_t offset);
+    int64_t Tell();
+    bool Size(uint64_t& size);
+
+    // The native descriptor, for the memory mapping of the platform layer only.
+    int NativeHandle() const;
+
+    // Reads or writes a whole file in one call.
+    static bool ReadWhole(const std::string& path, std::string& content);
+    static bool WriteWhole(const std::string& path, std::string_view content, bool text);
+
+private:
+    std::FILE* stream_ = nullptr;
+    std::string nativePath_;
+    bool text_ = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Internal paths are Windows paths in Shift-JIS (C:\users\me\Favorites\Site.url); native paths
+// are POSIX paths in UTF-8. The drive letters map through the emulated system's drive map:
+// <prefix>/dosdevices/<letter>: links, else C: = <prefix>/drive_c and Z: = /.
+class PathMap {
+public:
+    // The native path of an internal one. A path without a drive (\x\y.url) resolves on the
+    // drive of the current folder; a relative one against the current folder. Empty when the
+    // drive is not mapped.
+    static std::string ToNative(std::string_view internal);
+    // The internal path of a native one: the drive whose native root is the longest prefix of
+    // the path (a path inside drive_c gets C:, anything else Z:). Relative native paths are
+    // taken from the process's current folder.
+    static std::string ToInternal(std::string_view native);
+    // The current folder as an internal path (GetCurrentDirectory).
+    static std::string CurrentFolder();
+};
+
+}  // namespace platform

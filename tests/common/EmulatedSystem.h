@@ -1,0 +1,73 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// A temporary emulated Windows system for one test: a Wine-prefix-shaped folder (drive_c with
+// users\tester and windows, user.reg, system.reg), with WINEPREFIX, TZ (JST-9), the clock
+// (Tuesday 2026-12-08 12:00:00 JST), the logon user ("tester") and the working folder
+// (C:\Pennawick\) pinned. Everything is restored and removed when it goes.
+class EmulatedSystem {
+public:
+    static constexpr int64_t kNow = 1796698800;  // 2026-12-08 03:00:00 UTC, a Tuesday
+    static constexpr const char* kUser = "tester";
+    static constexpr const char* kWorkingFolder = "C:\\Pennawick\\";
+
+    EmulatedSystem();
+    ~EmulatedSystem();
+    EmulatedSystem(const EmulatedSystem&) = delete;
+    EmulatedSystem& operator=(const EmulatedSystem&) = delete;
+
+    // Native path of the prefix folder.
+    const std::string& Root() const { return root_; }
+    // Native path of an internal one.
+    std::string Native(const std::string& internal) const;
+
+    // Writes a file (bytes as given) at an internal path, creating its folders.
+    void WriteFile(const std::string& internal, std::string_view bytes) const;
+    // The bytes of a file at an internal path; empty when missing.
+    std::string ReadFile(const std::string& internal) const;
+    bool Exists(const std::string& internal) const;
+    void MakeFolder(const std::string& internal) const;
+
+    // Adds lines (Wine's text format, after the header) to user.reg or system.reg and makes the
+    // platform read the files again.
+    void AddUserReg(const std::string& lines);
+    void AddSystemReg(const std::string& lines);
+    // Marks the prefix as 64-bit (#arch=win64) or 32-bit.
+    void SetArch64(bool win64);
+
+private:
+    void WriteRegistry();
+
+    std::string root_;
+    std::string userReg_;
+    std::string systemReg_;
+    bool win64_ = false;
+    std::string savedPrefix_;
+    bool hadPrefix_ = false;
+    std::string savedTz_;
+    bool hadTz_ = false;
+};
+
+// A test with its own emulated system.
+class EmulatedSystemTest : public ::testing::Test {
+protected:
+    EmulatedSystem system;
+};
+
+// The shared reference material next to the repository; empty when it is absent.
+std::string SharedDir();
+// Skips the current test with a message when ../shared is absent.
+#define SKIP_WITHOUT_SHARED()                                                        \
+    do {                                                                             \
+        if (SharedDir().empty()) GTEST_SKIP() << "../shared is absent; skipping"; \
+    } while (0)
+
+// UTF-8 source text as internal Shift-JIS text, for test literals.
+std::string Sjis(std::string_view utf8);
+// Internal text as UTF-8, for readable assertion messages.
+std::string Utf8(std::string_view sjis);
