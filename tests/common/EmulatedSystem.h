@@ -62,8 +62,8 @@ protected:
 // The shared reference material next to the repository; empty when it is absent.
 std::string SharedDir();
 // Skips the current test with a message when ../shared is absent.
-#define SKIP_WITHOUT_SHARED()                                                        \
-    do {                                                                             \
+#define SKIP_WITHOUT_SHARED()                                                     \
+    do {                                                                          \
         if (SharedDir().empty()) GTEST_SKIP() << "../shared is absent; skipping"; \
     } while (0)
 

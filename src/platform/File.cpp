@@ -1,0 +1,196 @@
+#include "platform/File.h"
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "platform/FaultSeam.h"
+#include "platform/PathMap.h"
+#include "platform/SystemError.h"
+
+namespace platform {
+
+namespace {
+
+using Op = FaultSeam::Operation;
+
+const char* ModeText(File::Mode mode) {
+    switch (mode) {
+        case File::Mode::Read:
+            return "rb";
+        case File::Mode::Write:
+            return "wb";
+        case File::Mode::Append:
+            return "ab";
+        case File::Mode::ReadWrite:
+            return "r+b";
+    }
+    return "rb";
+}
+
+bool Fail() {
+    SystemError::SetLast(errno);
+    return false;
+}
+
+}  // namespace
+
+File::File() = default;
+
+File::~File() {
+    if (stream_) std::fclose(stream_);
+}
+
+File::File(File&& other) noexcept
+    : stream_(std::exchange(other.stream_, nullptr)),
+      nativePath_(std::move(other.nativePath_)),
+      text_(other.text_) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        if (stream_) std::fclose(stream_);
+        stream_ = std::exchange(other.stream_, nullptr);
+        nativePath_ = std::move(other.nativePath_);
+        text_ = other.text_;
+    }
+    return *this;
+}
+
+bool File::Open(const std::string& path, Mode mode, bool text) {
+    Close();
+    nativePath_ = PathMap::ToNative(path);
+    text_ = text;
+    if (nativePath_.empty()) {
+        SystemError::SetLast(ENOENT);
+        return false;
+    }
+    if (FaultSeam::ShouldFail(Op::Open, nativePath_)) return Fail();
+    stream_ = std::fopen(nativePath_.c_str(), ModeText(mode));
+    if (!stream_) return Fail();
+    return true;
+}
+
+bool File::IsOpen() const {
+    return stream_ != nullptr;
+}
+
+bool File::Close() {
+    if (!stream_) return true;
+    std::FILE* stream = std::exchange(stream_, nullptr);
+    if (FaultSeam::ShouldFail(Op::Close, nativePath_)) {
+        int error = errno;
+        std::fclose(stream);
+        SystemError::SetLast(error);
+        return false;
+    }
+    if (std::fclose(stream) != 0) return Fail();
+    return true;
+}
+
+bool File::ReadLine(std::string& line, size_t limit) {
+    line.clear();
+    if (!stream_) return false;
+    bool any = false;
+    int c;
+    while ((c = getc_unlocked(stream_)) != EOF) {
+        any = true;
+        if (c == '\n') break;
+        if (limit == 0 || line.size() < limit) line.push_back(static_cast<char>(c));
+    }
+    if (!any) return false;
+    if (!line.empty() && line.back() == '\r' && c == '\n') line.pop_back();
+    return true;
+}
+
+size_t File::Read(void* buffer, size_t size) {
+    if (!stream_) return 0;
+    size_t got = std::fread(buffer, 1, size, stream_);
+    if (got < size && std::ferror(stream_)) Fail();
+    return got;
+}
+
+bool File::ReadAll(std::string& content) {
+    content.clear();
+    if (!stream_) return false;
+    char buffer[65536];
+    for (;;) {
+        size_t got = std::fread(buffer, 1, sizeof buffer, stream_);
+        content.append(buffer, got);
+        if (got < sizeof buffer) break;
+    }
+    return std::ferror(stream_) ? Fail() : true;
+}
+
+bool File::Write(std::string_view bytes) {
+    if (!stream_) {
+        SystemError::SetLast(EBADF);
+        return false;
+    }
+    if (FaultSeam::ShouldFail(Op::Write, nativePath_)) return Fail();
+    if (!text_) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size()) return Fail();
+        return true;
+    }
+    // Text mode: every line feed is stored as CR LF, as the Windows runtime does.
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t feed = bytes.find('\n', start);
+        size_t end = feed == std::string_view::npos ? bytes.size() : feed;
+        if (end > start &&
+            std::fwrite(bytes.data() + start, 1, end - start, stream_) != end - start)
+            return Fail();
+        if (feed == std::string_view::npos) break;
+        if (std::fwrite("\r\n", 1, 2, stream_) != 2) return Fail();
+        start = feed + 1;
+    }
+    return true;
+}
+
+bool File::Flush() {
+    if (!stream_) return false;
+    if (std::fflush(stream_) != 0) return Fail();
+    return true;
+}
+
+bool File::Seek(int64_t offset) {
+    if (!stream_) return false;
+    if (fseeko(stream_, static_cast<off_t>(offset), SEEK_SET) != 0) return Fail();
+    return true;
+}
+
+int64_t File::Tell() {
+    if (!stream_) return -1;
+    return static_cast<int64_t>(ftello(stream_));
+}
+
+bool File::Size(uint64_t& size) {
+    if (!stream_) return false;
+    std::fflush(stream_);
+    off_t current = ftello(stream_);
+    if (fseeko(stream_, 0, SEEK_END) != 0) return Fail();
+    off_t end = ftello(stream_);
+    fseeko(stream_, current, SEEK_SET);
+    if (end < 0) return Fail();
+    size = static_cast<uint64_t>(end);
+    return true;
+}
+
+int File::NativeHandle() const {
+    return stream_ ? fileno(stream_) : -1;
+}
+
+bool File::ReadWhole(const std::string& path, std::string& content) {
+    File file;
+    if (!file.Open(path, Mode::Read, false)) return false;
+    return file.ReadAll(content) && file.Close();
+}
+
+bool File::WriteWhole(const std::string& path, std::string_view content, bool text) {
+    File file;
+    if (!file.Open(path, Mode::Write, text)) return false;
+    bool written = file.Write(content);
+    bool closed = file.Close();
+    return written && closed;
+}
+
+}  // namespace platform

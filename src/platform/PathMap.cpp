@@ -1,0 +1,258 @@
+#include "platform/PathMap.h"
+
+#include <dirent.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "platform/Cp932.h"
+#include "platform/Prefix.h"
+
+namespace platform {
+
+namespace {
+
+// Native root of each drive letter a-z; empty when the drive is not mapped.
+struct DriveMap {
+    uint64_t generation = 0;
+    std::array<std::string, 26> roots;
+};
+
+std::mutex driveMutex;
+DriveMap driveMap;
+
+bool PathExists(const std::string& native) {
+    struct stat info {};
+    return lstat(native.c_str(), &info) == 0;
+}
+
+bool IsFolder(const std::string& native) {
+    struct stat info {};
+    return stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string RealPath(const std::string& native) {
+    char buffer[PATH_MAX];
+    if (!realpath(native.c_str(), buffer)) return {};
+    return buffer;
+}
+
+std::array<std::string, 26> ReadDriveMap() {
+    std::array<std::string, 26> roots;
+    const std::string prefix = Prefix::Root();
+    const std::string devices = prefix.empty() ? std::string() : prefix + "/dosdevices";
+    if (!devices.empty() && IsFolder(devices)) {
+        for (int letter = 0; letter < 26; ++letter) {
+            std::string link = devices + "/" + static_cast<char>('a' + letter) + ":";
+            if (IsFolder(link)) roots[letter] = RealPath(link);
+        }
+        return roots;
+    }
+    if (!prefix.empty() && IsFolder(prefix + "/drive_c"))
+        roots['c' - 'a'] = RealPath(prefix + "/drive_c");
+    roots['z' - 'a'] = "/";
+    return roots;
+}
+
+std::array<std::string, 26> Drives() {
+    std::lock_guard<std::mutex> lock(driveMutex);
+    if (driveMap.generation != Prefix::Generation()) {
+        driveMap.roots = ReadDriveMap();
+        driveMap.generation = Prefix::Generation();
+    }
+    return driveMap.roots;
+}
+
+int DriveIndex(char letter) {
+    if (letter >= 'a' && letter <= 'z') return letter - 'a';
+    if (letter >= 'A' && letter <= 'Z') return letter - 'A';
+    return -1;
+}
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// Splits an internal path into its names by characters, so that a 0x5C trail byte stays inside
+// its character. Empty names are dropped.
+std::vector<std::string> InternalNames(std::string_view path) {
+    std::vector<std::string> names;
+    std::string current;
+    for (size_t i = 0; i < path.size();) {
+        size_t length = Cp932::CharLength(path, i);
+        if (length == 1 && IsSeparator(path[i])) {
+            if (!current.empty()) names.push_back(std::move(current));
+            current.clear();
+        } else {
+            current.append(path.substr(i, length));
+        }
+        i += length;
+    }
+    if (!current.empty()) names.push_back(std::move(current));
+    return names;
+}
+
+std::vector<std::string> NativeNames(std::string_view path) {
+    std::vector<std::string> names;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t slash = path.find('/', start);
+        if (slash == std::string_view::npos) slash = path.size();
+        if (slash > start) names.emplace_back(path.substr(start, slash - start));
+        start = slash + 1;
+    }
+    return names;
+}
+
+// Resolves "." and ".." lexically, never above the root, as GetFullPathName does.
+std::vector<std::string> Normalize(const std::vector<std::string>& names) {
+    std::vector<std::string> result;
+    for (const std::string& name : names) {
+        if (name == ".") continue;
+        if (name == "..") {
+            if (!result.empty()) result.pop_back();
+            continue;
+        }
+        result.push_back(name);
+    }
+    return result;
+}
+
+char32_t AsciiUpper(char32_t c) {
+    return (c >= 'a' && c <= 'z') ? c - 32 : c;
+}
+
+bool EqualNoCase(const std::u16string& a, const std::u16string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    }
+    return true;
+}
+
+// Windows names are not case-sensitive; like Wine, look for a name of another case when the
+// exact one is missing.
+std::string FindNameNoCase(const std::string& folder, const std::string& utf8Name) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return utf8Name;
+    const std::u16string wanted = Cp932::ToUtf16(Cp932::FromUtf8(utf8Name));
+    std::string found = utf8Name;
+    while (dirent* entry = readdir(dir)) {
+        if (EqualNoCase(Cp932::ToUtf16(Cp932::FromUtf8(entry->d_name)), wanted)) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+std::string JoinNative(const std::string& root, const std::string& name) {
+    if (!root.empty() && root.back() == '/') return root + name;
+    return root + "/" + name;
+}
+
+std::string BuildNative(const std::string& root, const std::vector<std::string>& names) {
+    std::string exact = root;
+    std::vector<std::string> utf8Names;
+    utf8Names.reserve(names.size());
+    for (const std::string& name : names) {
+        utf8Names.push_back(Cp932::ToUtf8(name));
+        exact = JoinNative(exact, utf8Names.back());
+    }
+    if (names.empty() || PathExists(exact)) return exact;
+    std::string native = root;
+    for (const std::string& name : utf8Names) {
+        std::string next = JoinNative(native, name);
+        if (!PathExists(next)) next = JoinNative(native, FindNameNoCase(native, name));
+        native = std::move(next);
+    }
+    return native;
+}
+
+std::string NativeCurrentFolder() {
+    char buffer[PATH_MAX];
+    if (!getcwd(buffer, sizeof buffer)) return "/";
+    return buffer;
+}
+
+bool HasDrive(std::string_view path) {
+    return path.size() >= 2 && path[1] == ':' && DriveIndex(path[0]) >= 0;
+}
+
+}  // namespace
+
+std::string PathMap::ToNative(std::string_view internal) {
+    std::string absolute;
+    if (HasDrive(internal)) {
+        absolute = std::string(internal);
+    } else if (internal.size() >= 2 && IsSeparator(internal[0]) && IsSeparator(internal[1])) {
+        return {};  // UNC paths name no drive of the emulated system
+    } else if (!internal.empty() && IsSeparator(internal[0])) {
+        absolute = CurrentFolder().substr(0, 2) + std::string(internal);
+    } else {
+        absolute = CurrentFolder() + "\\" + std::string(internal);
+    }
+    const int drive = DriveIndex(absolute[0]);
+    const std::string root = Drives()[drive];
+    if (root.empty()) return {};
+    return BuildNative(root, Normalize(InternalNames(std::string_view(absolute).substr(2))));
+}
+
+std::string PathMap::ToInternal(std::string_view native) {
+    std::string absolute(native);
+    if (absolute.empty() || absolute[0] != '/')
+        absolute = JoinNative(NativeCurrentFolder(), absolute);
+    std::vector<std::string> parts = Normalize(NativeNames(absolute));
+    std::string canonical;
+    for (const std::string& part : parts) canonical += "/" + part;
+    if (canonical.empty()) canonical = "/";
+    // Resolve links in the existing part, so that a path through a link into a drive maps to it.
+    std::string resolved = RealPath(canonical);
+    if (resolved.empty()) {
+        size_t slash = canonical.rfind('/');
+        std::string parent = RealPath(slash == 0 ? "/" : canonical.substr(0, slash));
+        if (!parent.empty())
+            resolved = JoinNative(parent, canonical.substr(slash + 1));
+        else
+            resolved = canonical;
+    }
+
+    const auto drives = Drives();
+    int best = -1;
+    size_t bestLength = 0;
+    for (int letter = 0; letter < 26; ++letter) {
+        const std::string& root = drives[letter];
+        if (root.empty()) continue;
+        bool inside = root == "/" || resolved == root ||
+                      (resolved.compare(0, root.size(), root) == 0 && resolved[root.size()] == '/');
+        if (inside && (best < 0 || root.size() > bestLength)) {
+            best = letter;
+            bestLength = root.size();
+        }
+    }
+    std::string rest;
+    if (best < 0) {
+        best = 'z' - 'a';  // as Wine does, anything else is on Z:
+        rest = resolved;
+    } else {
+        rest = drives[best] == "/" ? resolved : resolved.substr(bestLength);
+    }
+    std::string internal;
+    internal += static_cast<char>('A' + best);
+    internal += ':';
+    for (const std::string& name : NativeNames(rest)) internal += "\\" + Cp932::FromUtf8(name);
+    if (internal.size() == 2) internal += '\\';
+    return internal;
+}
+
+std::string PathMap::CurrentFolder() {
+    return ToInternal(NativeCurrentFolder());
+}
+
+}  // namespace platform
