@@ -1,0 +1,185 @@
+#include "records/URLDB.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/Clock.h"
+#include "records/ArrayControl.h"
+#include "support/Log.h"
+
+namespace {
+
+constexpr int32_t kPeriods[] = {0, 86400, 172800, 604800, 1209600, 2419200};
+
+bool IsDefaultOkStatus(int32_t status) {
+    return status == 0 || status == 200 || status == 304;
+}
+
+}  // namespace
+
+URLDB::URLDB(int everyusePeriodCode, int genrePeriodCode, int recentThreshold)
+    : genrePeriod_(PeriodSeconds(genrePeriodCode)),
+      everyusePeriod_(PeriodSeconds(everyusePeriodCode)),
+      recentThreshold_(recentThreshold) {}
+
+int32_t URLDB::PeriodSeconds(int code) {
+    if (code < 0 || code >= static_cast<int>(std::size(kPeriods))) return 0;
+    return kPeriods[code];
+}
+
+void URLDB::SetExtraOkStatuses(int32_t first, int32_t second, int32_t third) {
+    extraOkStatuses_.clear();
+    for (int32_t status : {first, second, third}) {
+        if (status != 0) extraOkStatuses_.push_back(status);
+    }
+}
+
+int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
+    if (!record || record->GetURL().empty()) return -1;
+    std::unique_ptr<URLInfo> taken = std::move(record);
+
+    // Records usually arrive in URL order (the database file is written that way): a URL after
+    // the last one is appended without a search.
+    int index = GetCount();
+    int found = 0;
+    const int last = index - 1;
+    const int againstLast =
+        last >= 0 ? ArrayControl::CompareURLText(taken->GetURL(), urlArray_.back()->GetURL()) : 1;
+    if (againstLast == 0) {
+        index = last;
+        found = 1;
+    } else if (againstLast < 0) {
+        found = ArrayControl::BinarySearchURL(index, urlArray_, taken->GetURL());
+    }
+
+    if (found && update) {
+        LogMessage(LOG_V, "URLDB::Add URLを更新 (%s)", taken->GetURL().c_str());
+        urlArray_[static_cast<size_t>(index)]->UpdateFrom(*taken);
+        return index;
+    }
+    if (found) {
+        LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", taken->GetURL().c_str());
+        return index;
+    }
+    if (index < GetCount()) {
+        LogMessage(LOG_V, "URLDB::Add 間に追加する。 (%s)", taken->GetURL().c_str());
+    } else {
+        LogMessage(LOG_V, "URLDB::Add 最後に追加する。 (%s)", taken->GetURL().c_str());
+    }
+    URLInfo* stored = taken.get();
+    urlArray_.insert(urlArray_.begin() + index, std::move(taken));
+    RefreshEveryuse(stored);
+    return index;
+}
+
+URLInfo* URLDB::GetURLInfo(std::string_view url) {
+    int index = 0;
+    if (!ArrayControl::BinarySearchURL(index, urlArray_, url)) return nullptr;
+    return urlArray_[static_cast<size_t>(index)].get();
+}
+
+const URLInfo* URLDB::GetURLInfo(std::string_view url) const {
+    return const_cast<URLDB*>(this)->GetURLInfo(url);
+}
+
+URLInfo* URLDB::GetAt(int index) {
+    if (index < 0 || index >= GetCount()) return nullptr;
+    return urlArray_[static_cast<size_t>(index)].get();
+}
+
+const URLInfo* URLDB::GetAt(int index) const {
+    return const_cast<URLDB*>(this)->GetAt(index);
+}
+
+bool URLDB::QualifiesForEveryuse(const URLInfo& record) const {
+    if (record.GetEveryuseEnabled() == 0) return false;
+    const int32_t status = record.GetHttpStatus();
+    return IsDefaultOkStatus(status) || std::find(extraOkStatuses_.begin(), extraOkStatuses_.end(),
+                                                  status) != extraOkStatuses_.end();
+}
+
+void URLDB::RefreshEveryuse(URLInfo* record) {
+    if (record == nullptr) {
+        recentEnabled_ = 0;
+        for (const auto& each : urlArray_) RefreshEveryuse(each.get());
+        recentEnabled_ = 1;
+        return;
+    }
+    if (!QualifiesForEveryuse(*record)) return;
+
+    const int64_t now = platform::Clock::Now();
+    const int64_t referenced = record->GetLastReferenceTime();
+    if (everyusePeriod_ == 0 || referenced >= now - everyusePeriod_) {
+        UpdateRecentList(record, UpdateEveryuseInfo(0, record));
+    }
+    if (genrePeriod_ != 0 && referenced < now - genrePeriod_) return;
+    const int32_t genre = record->GetGenre();
+    // Genres beyond the last list take part in list 0 only.
+    if (genre <= 0 || genre >= static_cast<int32_t>(kEveryuseListCount)) return;
+    UpdateEveryuseInfo(static_cast<size_t>(genre), record);
+}
+
+int URLDB::UpdateEveryuseInfo(size_t list, URLInfo* record) {
+    std::vector<URLInfo*>& entries = everyuse_.at(list);
+    if (entries.empty()) {
+        entries.push_back(record);
+        LogEveryuse(EveryuseLog::kFirst, 0, *record);
+        return 0;
+    }
+
+    const auto same = std::find_if(entries.begin(), entries.end(), [&](const URLInfo* entry) {
+        return ArrayControl::CompareURLText(entry->GetURL(), record->GetURL()) == 0;
+    });
+    if (same != entries.end()) entries.erase(same);
+
+    // Ties go behind the records already listed.
+    const auto lower = std::find_if(entries.begin(), entries.end(), [&](const URLInfo* entry) {
+        return entry->GetReferenceCount() < record->GetReferenceCount();
+    });
+    if (lower != entries.end()) {
+        const int index = static_cast<int>(lower - entries.begin());
+        entries.insert(lower, record);
+        LogEveryuse(EveryuseLog::kAt, index, *record);
+        if (entries.size() > kEveryuseListMax) entries.erase(entries.begin() + kEveryuseListMax);
+        return index;
+    }
+    if (entries.size() >= kEveryuseListMax) return -1;
+    entries.push_back(record);
+    LogEveryuse(EveryuseLog::kLast, 0, *record);
+    return static_cast<int>(entries.size()) - 1;
+}
+
+void URLDB::UpdateRecentList(URLInfo* record, int placement) {
+    if (recentEnabled_ == 0) return;
+    const auto same = std::find_if(recent_.begin(), recent_.end(), [&](const URLInfo* entry) {
+        return ArrayControl::CompareURLText(entry->GetURL(), record->GetURL()) == 0;
+    });
+    if (same != recent_.end()) recent_.erase(same);
+    if (placement == -1 || placement >= recentThreshold_) {
+        if (recent_.size() >= kRecentListMax) recent_.erase(recent_.begin());
+        recent_.push_back(record);
+    }
+}
+
+// The log lines show the LastNormalTime text, which is formatted only when the line is written.
+void URLDB::LogEveryuse(EveryuseLog kind, int index, const URLInfo& record) const {
+    if (GetLogLevel() < LOG_V) return;
+    const std::string normal = record.GetLastNormalTimeText();
+    const char* url = record.GetURL().c_str();
+    const int32_t count = record.GetReferenceCount();
+    switch (kind) {
+        case EveryuseLog::kFirst:
+            LogMessage(LOG_V, "URLDB::UpdateEveryuseInfo 最初によく使うに追加 (%s / %d / %s)", url,
+                       count, normal.c_str());
+            break;
+        case EveryuseLog::kAt:
+            LogMessage(LOG_V,
+                       "URLDB::UpdateEveryuseInfo 指定位置(%d)によく使うを追加 (%s / %d / %s)",
+                       index, url, count, normal.c_str());
+            break;
+        case EveryuseLog::kLast:
+            LogMessage(LOG_V, "URLDB::UpdateEveryuseInfo 最後によく使うを追加 (%s / %d / %s)", url,
+                       count, normal.c_str());
+            break;
+    }
+}

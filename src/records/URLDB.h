@@ -1,0 +1,86 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "records/URLInfo.h"
+
+// The in-memory URL database: the records it owns, sorted by URL (ArrayControl::CompareURLText)
+// so that a URL occurs at most once and is found by binary search. Every insertion also keeps
+// the frequently-used lists (list 0: most referenced overall; lists 1 to 9: the same per genre)
+// and, while enabled, the short list of recently referenced records. Those lists never own.
+class URLDB {
+public:
+    static constexpr size_t kEveryuseListCount = 10;
+    static constexpr size_t kEveryuseListMax = 30;
+    static constexpr size_t kRecentListMax = 5;
+
+    // Period codes (0 to 5) select the age limits of LastReferenceTime for list 0 and for the
+    // genre lists; the threshold is the first placement in list 0 that sends a record to the
+    // recent list.
+    URLDB(int everyusePeriodCode, int genrePeriodCode, int recentThreshold);
+    URLDB(const URLDB&) = delete;
+    URLDB& operator=(const URLDB&) = delete;
+
+    // Seconds of a period code: 0 (no limit), 1 day, 2 days, 1 week, 2 weeks, 4 weeks; any other
+    // code means 0.
+    static int32_t PeriodSeconds(int code);
+
+    // Adds a record. Returns -1 and leaves the record with the caller when its URL is empty.
+    // Otherwise takes it: a URL already present is merged into the stored record (update set)
+    // or dropped, and the stored record's index is returned; a new URL is inserted in order and
+    // its index returned.
+    int Add(std::unique_ptr<URLInfo>&& record, bool update);
+
+    // The record with that URL, or null.
+    URLInfo* GetURLInfo(std::string_view url);
+    const URLInfo* GetURLInfo(std::string_view url) const;
+
+    int GetCount() const { return static_cast<int>(urlArray_.size()); }
+    // The record at the index in URL order; null outside 0 to count - 1.
+    URLInfo* GetAt(int index);
+    const URLInfo* GetAt(int index) const;
+
+    // Offers a record to the frequently-used lists and the recent list; with null, rebuilds
+    // them from every record in order.
+    void RefreshEveryuse(URLInfo* record);
+    // Places a record in frequently-used list `list` (0 to 9) by ReferenceCount; returns its
+    // placement or -1 when the full list keeps it out.
+    int UpdateEveryuseInfo(size_t list, URLInfo* record);
+    // Moves a record to the end of the recent list when it did not make the front of list 0.
+    void UpdateRecentList(URLInfo* record, int placement);
+
+    const std::vector<URLInfo*>& GetEveryuseList(size_t list) const { return everyuse_.at(list); }
+    const std::vector<URLInfo*>& GetRecentList() const { return recent_; }
+    const std::vector<URLInfo*>& GetResultArray() const { return resultArray_; }
+    int32_t GetSortKey() const { return sortKey_; }
+
+    int32_t GetRecentEnabled() const { return recentEnabled_; }
+    void SetRecentEnabled(int32_t enabled) { recentEnabled_ = enabled; }
+    int32_t GetEveryusePeriod() const { return everyusePeriod_; }
+    int32_t GetGenrePeriod() const { return genrePeriod_; }
+    int32_t GetRecentThreshold() const { return recentThreshold_; }
+
+    // Further HTTP statuses, besides 0, 200 and 304, that admit a record to the frequently-used
+    // lists; 0 stands for none.
+    void SetExtraOkStatuses(int32_t first, int32_t second, int32_t third);
+
+private:
+    bool QualifiesForEveryuse(const URLInfo& record) const;
+    enum class EveryuseLog { kFirst, kAt, kLast };
+    void LogEveryuse(EveryuseLog kind, int index, const URLInfo& record) const;
+
+    std::vector<std::unique_ptr<URLInfo>> urlArray_;
+    std::vector<URLInfo*> resultArray_;
+    int32_t sortKey_ = 3;
+    std::array<std::vector<URLInfo*>, kEveryuseListCount> everyuse_;
+    std::vector<URLInfo*> recent_;
+    int32_t genrePeriod_ = 0;
+    int32_t everyusePeriod_ = 0;
+    int32_t recentThreshold_ = 0;
+    int32_t recentEnabled_ = 0;
+    std::vector<int32_t> extraOkStatuses_;
+};
