@@ -1,0 +1,182 @@
+#include "platform/Environment.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "platform/Cp932.h"
+#include "platform/Registry.h"
+#include "platform/SystemInfo.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view kUserEnvironment = "Environment";
+constexpr std::string_view kSystemEnvironment =
+    "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+constexpr std::string_view kUserShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr size_t kNoLimit = SIZE_MAX;
+
+char FoldByte(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Equal without regard to ASCII case; the two bytes of a double-byte character compare exactly.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t pos = 0; pos < a.size();) {
+        const size_t length = Cp932::CharLength(a, pos);
+        if (length == 2) {
+            if (a.substr(pos, 2) != b.substr(pos, 2)) return false;
+        } else if (FoldByte(a[pos]) != FoldByte(b[pos])) {
+            return false;
+        }
+        pos += length;
+    }
+    return true;
+}
+
+// Names being expanded right now: a name that refers to itself stays unexpanded inside.
+using InProgress = std::vector<std::string>;
+
+bool LookUp(std::string_view name, std::string& value, InProgress& busy);
+
+std::string ExpandWith(std::string_view text, InProgress& busy) {
+    std::string out;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t open = text.find('%', pos);
+        if (open == std::string_view::npos) break;
+        const size_t close = text.find('%', open + 1);
+        if (close == std::string_view::npos) break;
+        out.append(text, pos, open - pos);
+        std::string value;
+        if (LookUp(text.substr(open + 1, close - open - 1), value, busy)) {
+            out += value;
+            pos = close + 1;
+        } else {
+            // Unset: keep "%NAME" and let the closing "%" open the next name.
+            out.append(text, open, close - open);
+            pos = close;
+        }
+    }
+    out.append(text, pos);
+    return out;
+}
+
+bool FromRegistry(RegistryRoot root, std::string_view path, std::string_view name,
+                  std::string& value, InProgress& busy) {
+    RegistryKey key;
+    if (!Registry::OpenKey(root, path, key)) return false;
+    uint32_t type = kRegNone;
+    std::string raw;
+    if (key.ReadString(name, kNoLimit, raw, &type) != RegistryRead::Found) return false;
+    value = type == kRegExpandSz ? ExpandWith(raw, busy) : raw;
+    return true;
+}
+
+// The variables Wine sets up for every process when the registry does not name them.
+bool FromDefaults(std::string_view name, std::string& value, InProgress& busy) {
+    const std::string user = SystemInfo::LogonUser();
+    const std::string windows = SystemInfo::WindowsFolder();
+    const std::string programFiles =
+        Registry::IsWin64() ? "C:\\Program Files (x86)" : "C:\\Program Files";
+    const std::pair<std::string_view, std::string> defaults[] = {
+        {"USERPROFILE", "C:\\users\\" + user},
+        {"USERNAME", user},
+        {"HOMEDRIVE", "C:"},
+        {"HOMEPATH", "\\users\\" + user},
+        {"APPDATA", "%USERPROFILE%\\AppData\\Roaming"},
+        {"LOCALAPPDATA", "%USERPROFILE%\\AppData\\Local"},
+        {"TEMP", "%USERPROFILE%\\AppData\\Local\\Temp"},
+        {"TMP", "%USERPROFILE%\\AppData\\Local\\Temp"},
+        {"ALLUSERSPROFILE", "C:\\ProgramData"},
+        {"ProgramData", "C:\\ProgramData"},
+        {"PUBLIC", "C:\\users\\Public"},
+        {"SystemDrive", "C:"},
+        {"SystemRoot", windows},
+        {"windir", windows},
+        {"ComSpec", windows + "\\system32\\cmd.exe"},
+        {"ProgramFiles", programFiles},
+        {"CommonProgramFiles", programFiles + "\\Common Files"},
+        {"OS", "Windows_NT"},
+    };
+    for (const auto& [known, text] : defaults) {
+        if (SameName(name, known)) {
+            value = ExpandWith(text, busy);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FromProcess(std::string_view name, std::string& value) {
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string_view line = *entry;
+        const size_t equals = line.find('=', 1);
+        if (equals == std::string_view::npos) continue;
+        if (SameName(Cp932::FromUtf8(line.substr(0, equals)), name)) {
+            value = Cp932::FromUtf8(line.substr(equals + 1));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LookUp(std::string_view name, std::string& value, InProgress& busy) {
+    if (name.empty()) return false;
+    for (const std::string& open : busy) {
+        if (SameName(open, name)) return false;
+    }
+    busy.emplace_back(name);
+    const bool found =
+        FromRegistry(RegistryRoot::CurrentUser, kUserEnvironment, name, value, busy) ||
+        FromRegistry(RegistryRoot::LocalMachine, kSystemEnvironment, name, value, busy) ||
+        FromDefaults(name, value, busy) || FromProcess(name, value);
+    busy.pop_back();
+    return found;
+}
+
+}  // namespace
+
+bool Environment::Get(std::string_view name, std::string& value) {
+    value.clear();
+    InProgress busy;
+    return LookUp(name, value, busy);
+}
+
+std::string Environment::Expand(std::string_view text) {
+    InProgress busy;
+    return ExpandWith(text, busy);
+}
+
+bool Environment::Expand(std::string_view text, size_t limit, std::string& out) {
+    out = Expand(text);
+    if (out.size() + 1 <= limit) return true;
+    out.clear();
+    return false;
+}
+
+ShellFolderRead Environment::UserShellFolder(std::string_view name, size_t limit,
+                                             std::string& path) {
+    path.clear();
+    RegistryKey key;
+    if (!Registry::OpenKey(RegistryRoot::CurrentUser, kUserShellFolders, key))
+        return ShellFolderRead::NoKey;
+    std::string raw;
+    switch (key.ReadString(name, limit, raw)) {
+        case RegistryRead::Found:
+            break;
+        case RegistryRead::TooLong:
+            return ShellFolderRead::TooLong;
+        default:
+            return ShellFolderRead::NoValue;
+    }
+    return Expand(raw, limit, path) ? ShellFolderRead::Found : ShellFolderRead::TooLong;
+}
+
+}  // namespace platform

@@ -1,0 +1,391 @@
+#include "platform/Registry.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/Cp932.h"
+#include "platform/Prefix.h"
+
+namespace platform {
+
+namespace registry_detail {
+
+struct Value {
+    uint32_t type = kRegNone;
+    bool isString = false;  // data holds text (REG_SZ, REG_EXPAND_SZ and their hex forms)
+    std::u16string data;
+};
+
+struct Key {
+    std::unordered_map<std::u16string, Value> values;  // by folded name
+};
+
+struct Hive {
+    bool loaded = false;  // the file was there and had the right header
+    bool win64 = false;
+    std::unordered_map<std::u16string, std::unique_ptr<Key>> keys;  // by folded path
+};
+
+}  // namespace registry_detail
+
+using registry_detail::Hive;
+using registry_detail::Key;
+using registry_detail::Value;
+
+namespace {
+
+// Registry files beyond this size are taken as damaged; real ones stay far below it.
+constexpr off_t kMaxFileSize = 256 * 1024 * 1024;
+constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
+
+char16_t FoldUnit(char16_t unit) {
+    return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
+}
+
+std::u16string Fold(std::u16string_view text) {
+    std::u16string folded(text);
+    for (char16_t& unit : folded) unit = FoldUnit(unit);
+    return folded;
+}
+
+// A key path as the map holds it: folded components joined by single backslashes, empty
+// components (doubled, leading or trailing backslashes) dropped.
+std::vector<std::u16string> SplitPath(std::u16string_view path) {
+    std::vector<std::u16string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(u'\\', start);
+        if (end == std::u16string_view::npos) end = path.size();
+        if (end > start) parts.push_back(Fold(path.substr(start, end - start)));
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::u16string JoinPath(const std::vector<std::u16string>& parts, size_t from = 0) {
+    std::u16string joined;
+    for (size_t i = from; i < parts.size(); ++i) {
+        if (!joined.empty()) joined += u'\\';
+        joined += parts[i];
+    }
+    return joined;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Reads an escaped string from `pos` up to the unescaped `delimiter`, which is consumed.
+// False when the line ends first. Each escape gives one UTF-16 unit; bytes stand for
+// themselves (the file is ASCII; stray high bytes are taken as Latin-1).
+bool Unescape(std::string_view line, size_t& pos, char delimiter, std::u16string& out) {
+    static constexpr std::string_view kLetters = "abtnvfre";
+    static constexpr char16_t kControls[] = {7, 8, 9, 10, 11, 12, 13, 27};
+    while (pos < line.size()) {
+        const char c = line[pos++];
+        if (c == delimiter) return true;
+        if (c != '\\') {
+            out += static_cast<char16_t>(static_cast<unsigned char>(c));
+            continue;
+        }
+        if (pos >= line.size()) return false;
+        const char escaped = line[pos++];
+        if (size_t letter = kLetters.find(escaped); letter != std::string_view::npos) {
+            out += kControls[letter];
+        } else if (escaped == 'x') {
+            unsigned unit = 0;
+            int digits = 0;
+            for (; digits < 4 && pos < line.size() && HexDigit(line[pos]) >= 0; ++digits)
+                unit = unit * 16 + static_cast<unsigned>(HexDigit(line[pos++]));
+            out += digits ? static_cast<char16_t>(unit) : u'x';
+        } else if (escaped >= '0' && escaped <= '7') {
+            unsigned unit = static_cast<unsigned>(escaped - '0');
+            for (int digits = 1;
+                 digits < 3 && pos < line.size() && line[pos] >= '0' && line[pos] <= '7'; ++digits)
+                unit = unit * 8 + static_cast<unsigned>(line[pos++] - '0');
+            out += static_cast<char16_t>(unit);
+        } else {
+            out += static_cast<char16_t>(static_cast<unsigned char>(escaped));
+        }
+    }
+    return false;
+}
+
+// Reads a registry file line by line, with one line of look-ahead for hex continuations.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+
+    bool Next(std::string_view& line) {
+        if (pos_ >= text_.size()) return false;
+        size_t end = text_.find('\n', pos_);
+        if (end == std::string_view::npos) end = text_.size();
+        line = text_.substr(pos_, end - pos_);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        pos_ = end + 1;
+        return true;
+    }
+    size_t Position() const { return pos_; }
+    void Rewind(size_t position) { pos_ = position; }
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+// Parses "aa,bb,...", following a trailing backslash onto indented continuation lines.
+// False on a malformed byte or a continuation that is missing.
+bool ParseHexBytes(std::string_view rest, LineReader& reader, std::string& bytes) {
+    size_t pos = 0;
+    while (true) {
+        while (pos < rest.size() && (IsBlank(rest[pos]) || rest[pos] == ',')) ++pos;
+        if (pos >= rest.size()) return true;
+        if (rest[pos] == '\\' && pos + 1 == rest.size()) {
+            const size_t mark = reader.Position();
+            std::string_view next;
+            if (!reader.Next(next) || next.empty() || !IsBlank(next[0])) {
+                reader.Rewind(mark);  // the next line is a line of its own
+                return false;
+            }
+            rest = next;
+            pos = 0;
+            continue;
+        }
+        const int high = HexDigit(rest[pos]);
+        const int low = pos + 1 < rest.size() ? HexDigit(rest[pos + 1]) : -1;
+        if (high < 0 || low < 0) return false;
+        bytes += static_cast<char>(high * 16 + low);
+        pos += 2;
+    }
+}
+
+// Reads "(N):" after "str" or "hex"; N is hexadecimal.
+bool ParseTypeSuffix(std::string_view data, size_t& pos, uint32_t& type) {
+    if (pos < data.size() && data[pos] == ':') {
+        ++pos;
+        return true;
+    }
+    if (pos >= data.size() || data[pos] != '(') return false;
+    ++pos;
+    uint32_t number = 0;
+    int digits = 0;
+    for (; pos < data.size() && HexDigit(data[pos]) >= 0 && digits < 8; ++pos, ++digits)
+        number = number * 16 + static_cast<uint32_t>(HexDigit(data[pos]));
+    if (digits == 0 || data.substr(pos, 2) != "):") return false;
+    pos += 2;
+    type = number;
+    return true;
+}
+
+// The data after "=": a string, str:/str(N):, dword: or hex:/hex(N):. False when malformed.
+bool ParseData(std::string_view data, LineReader& reader, Value& value) {
+    size_t pos = 0;
+    if (data.starts_with("\"") || data.starts_with("str")) {
+        value.type = kRegSz;
+        if (data[0] != '"') {
+            pos = 3;
+            if (!ParseTypeSuffix(data, pos, value.type) || pos >= data.size() || data[pos] != '"')
+                return false;
+        }
+        ++pos;
+        value.isString = value.type == kRegSz || value.type == kRegExpandSz;
+        return Unescape(data, pos, '"', value.data);
+    }
+    if (data.starts_with("dword:")) {
+        value.type = kRegDword;
+        return true;
+    }
+    if (data.starts_with("hex")) {
+        value.type = kRegBinary;
+        pos = 3;
+        if (!ParseTypeSuffix(data, pos, value.type)) return false;
+        std::string bytes;
+        if (!ParseHexBytes(data.substr(pos), reader, bytes)) return false;
+        if (value.type == kRegSz || value.type == kRegExpandSz) {
+            value.isString = true;
+            for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+                const char16_t unit =
+                    static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          (static_cast<unsigned char>(bytes[i + 1]) << 8));
+                if (unit == 0) break;
+                value.data += unit;
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+Key* EnsureKey(Hive& hive, const std::vector<std::u16string>& parts) {
+    Key* key = nullptr;
+    for (size_t count = 0; count <= parts.size(); ++count) {
+        std::vector<std::u16string> prefix(parts.begin(), parts.begin() + count);
+        auto& slot = hive.keys[JoinPath(prefix)];
+        if (!slot) slot = std::make_unique<Key>();
+        key = slot.get();
+    }
+    return key;
+}
+
+void ParseValueLine(std::string_view line, LineReader& reader, Key& key) {
+    std::u16string name;
+    size_t pos = 1;
+    if (line[0] == '"' && !Unescape(line, pos, '"', name)) return;
+    if (pos >= line.size() || line[pos] != '=') return;
+    Value value;
+    if (!ParseData(line.substr(pos + 1), reader, value)) return;
+    key.values[Fold(name)] = std::move(value);
+}
+
+void Parse(std::string_view text, Hive& hive) {
+    LineReader reader(text);
+    std::string_view line;
+    if (!reader.Next(line) || line != kHeader) return;
+    hive.loaded = true;
+    EnsureKey(hive, {});
+    Key* current = nullptr;
+    bool seenKey = false;
+    while (reader.Next(line)) {
+        if (line.empty() || line[0] == ';') continue;
+        if (line[0] == '#') {
+            if (!seenKey && line.starts_with("#arch=")) hive.win64 = line == "#arch=win64";
+            continue;
+        }
+        if (line[0] == '[') {
+            seenKey = true;
+            std::u16string path;
+            size_t pos = 1;
+            current = Unescape(line, pos, ']', path) ? EnsureKey(hive, SplitPath(path)) : nullptr;
+            continue;
+        }
+        if (current && (line[0] == '"' || line[0] == '@')) ParseValueLine(line, reader, *current);
+    }
+}
+
+bool ReadFile(const std::string& path, std::string& content) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxFileSize;
+    if (ok) {
+        content.resize(static_cast<size_t>(info.st_size));
+        size_t done = 0;
+        while (done < content.size()) {
+            const ssize_t got = read(fd, content.data() + done, content.size() - done);
+            if (got <= 0) break;
+            done += static_cast<size_t>(got);
+        }
+        content.resize(done);
+    }
+    close(fd);
+    return ok;
+}
+
+std::shared_ptr<const Hive> LoadHive(const std::string& root, const char* name) {
+    auto hive = std::make_shared<Hive>();
+    std::string content;
+    if (!root.empty() && ReadFile(root + "/" + name, content)) Parse(content, *hive);
+    return hive;
+}
+
+std::mutex cacheMutex;
+uint64_t cacheGeneration = 0;
+std::shared_ptr<const Hive> cache[2];
+
+std::shared_ptr<const Hive> GetHive(RegistryRoot root) {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    const uint64_t generation = Prefix::Generation();
+    if (generation != cacheGeneration) {
+        cache[0].reset();
+        cache[1].reset();
+        cacheGeneration = generation;
+    }
+    const bool user = root == RegistryRoot::CurrentUser;
+    std::shared_ptr<const Hive>& slot = cache[user ? 0 : 1];
+    if (!slot) slot = LoadHive(Prefix::Root(), user ? "user.reg" : "system.reg");
+    return slot;
+}
+
+const Key* FindKey(const Hive& hive, const std::u16string& path) {
+    if (!hive.loaded) return nullptr;
+    auto found = hive.keys.find(path);
+    return found == hive.keys.end() ? nullptr : found->second.get();
+}
+
+}  // namespace
+
+RegistryKey::RegistryKey() = default;
+RegistryKey::~RegistryKey() = default;
+RegistryKey::RegistryKey(const RegistryKey&) = default;
+RegistryKey& RegistryKey::operator=(const RegistryKey&) = default;
+RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
+RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
+
+bool RegistryKey::IsOpen() const {
+    return key_ != nullptr;
+}
+
+void RegistryKey::Close() {
+    key_ = nullptr;
+    hive_.reset();
+}
+
+RegistryRead RegistryKey::ReadString(std::string_view name, size_t limit, std::string& value,
+                                     uint32_t* type) const {
+    value.clear();
+    if (!key_) return RegistryRead::NotFound;
+    auto found = key_->values.find(Fold(Cp932::ToUtf16(name)));
+    if (found == key_->values.end()) return RegistryRead::NotFound;
+    if (type) *type = found->second.type;
+    if (!found->second.isString) return RegistryRead::WrongType;
+    std::u16string_view data = found->second.data;
+    data = data.substr(0, data.find(u'\0'));  // the ANSI text ends at the first zero
+    std::string text = Cp932::FromUtf16(data);
+    if (text.size() + 1 > limit) return RegistryRead::TooLong;
+    value = std::move(text);
+    return RegistryRead::Found;
+}
+
+bool Registry::OpenKey(RegistryRoot root, std::string_view path, RegistryKey& key) {
+    key.Close();
+    std::shared_ptr<const Hive> hive = GetHive(root);
+    const std::vector<std::u16string> parts = SplitPath(Cp932::ToUtf16(path));
+    const Key* found = nullptr;
+    if (root == RegistryRoot::LocalMachine && hive->win64 && parts.size() >= 2 &&
+        parts[0] == u"software" && parts[1] != u"wow6432node") {
+        found = FindKey(*hive, u"software\\wow6432node\\" + JoinPath(parts, 1));
+    }
+    if (!found) found = FindKey(*hive, JoinPath(parts));
+    if (!found) return false;
+    key.hive_ = std::move(hive);
+    key.key_ = found;
+    return true;
+}
+
+RegistryRead Registry::ReadString(RegistryRoot root, std::string_view path, std::string_view name,
+                                  size_t limit, std::string& value) {
+    value.clear();
+    RegistryKey key;
+    if (!OpenKey(root, path, key)) return RegistryRead::NotFound;
+    return key.ReadString(name, limit, value);
+}
+
+bool Registry::IsWin64() {
+    std::shared_ptr<const Hive> system = GetHive(RegistryRoot::LocalMachine);
+    if (system->loaded) return system->win64;
+    return GetHive(RegistryRoot::CurrentUser)->win64;
+}
+
+}  // namespace platform
