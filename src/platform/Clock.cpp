@@ -77,4 +77,8 @@ void Clock::Unpin() {
     pinned = false;
 }
 
+bool Clock::IsPinned() {
+    return pinned;
+}
+
 }  // namespace platform

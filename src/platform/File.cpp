@@ -1,9 +1,12 @@
 #include "platform/File.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
+#include "platform/Clock.h"
 #include "platform/FaultSeam.h"
 #include "platform/PathMap.h"
 #include "platform/SystemError.h"
@@ -44,7 +47,8 @@ File::~File() {
 File::File(File&& other) noexcept
     : stream_(std::exchange(other.stream_, nullptr)),
       nativePath_(std::move(other.nativePath_)),
-      text_(other.text_) {}
+      text_(other.text_),
+      writing_(other.writing_) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -52,6 +56,7 @@ File& File::operator=(File&& other) noexcept {
         stream_ = std::exchange(other.stream_, nullptr);
         nativePath_ = std::move(other.nativePath_);
         text_ = other.text_;
+        writing_ = other.writing_;
     }
     return *this;
 }
@@ -60,6 +65,7 @@ bool File::Open(const std::string& path, Mode mode, bool text) {
     Close();
     nativePath_ = PathMap::ToNative(path);
     text_ = text;
+    writing_ = mode != Mode::Read;
     if (nativePath_.empty()) {
         SystemError::SetLast(ENOENT);
         return false;
@@ -77,6 +83,14 @@ bool File::IsOpen() const {
 bool File::Close() {
     if (!stream_) return true;
     std::FILE* stream = std::exchange(stream_, nullptr);
+    if (writing_ && Clock::IsPinned()) {
+        // Under a pinned clock a written file is dated "now", as under a faked system clock.
+        std::fflush(stream);
+        timespec times[2];
+        times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(Clock::Now());
+        times[0].tv_nsec = times[1].tv_nsec = 0;
+        futimens(fileno(stream), times);
+    }
     if (FaultSeam::ShouldFail(Op::Close, nativePath_)) {
         int error = errno;
         std::fclose(stream);

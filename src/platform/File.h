@@ -59,6 +59,7 @@ private:
     std::FILE* stream_ = nullptr;
     std::string nativePath_;
     bool text_ = false;
+    bool writing_ = false;
 };
 
 }  // namespace platform

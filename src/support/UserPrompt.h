@@ -16,8 +16,8 @@ public:
 
     // Shows a message and returns the button pressed. An empty caption means the application's
     // title, "Pennawick".
-    virtual Answer ShowMessage(const std::string& text, const std::string& caption,
-                               Buttons buttons, Icon icon) = 0;
+    virtual Answer ShowMessage(const std::string& text, const std::string& caption, Buttons buttons,
+                               Icon icon) = 0;
     // Asks for a folder; nothing when the user cancels. The answer is an internal path.
     virtual std::optional<std::string> AskFolder(const std::string& title) = 0;
     // Asks for a file name to save to; nothing when the user cancels.

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "EmulatedSystem.h"
+#include "platform/PathMap.h"
+#include "platform/Prefix.h"
+
+namespace fs = std::filesystem;
+using platform::PathMap;
+
+namespace {
+
+std::string RealRoot(const EmulatedSystem& system) {
+    return fs::canonical(system.Root()).string();
+}
+
+}  // namespace
+
+TEST_F(EmulatedSystemTest, DriveLettersMapThroughDosDevices) {
+    const std::string driveC = RealRoot(system) + "/drive_c";
+    EXPECT_EQ(PathMap::ToNative("C:\\users\\tester"), driveC + "/users/tester");
+    EXPECT_EQ(PathMap::ToNative("c:/users/tester/"), driveC + "/users/tester");
+    EXPECT_EQ(PathMap::ToNative("Z:\\tmp"), "/tmp");
+    EXPECT_EQ(PathMap::ToNative("Q:\\nothing"), "") << "an unmapped drive has no native path";
+    EXPECT_EQ(PathMap::ToNative("\\\\server\\share\\x"), "");
+}
+
+TEST_F(EmulatedSystemTest, NativePathsTakeTheDriveWithTheLongestRoot) {
+    const std::string driveC = RealRoot(system) + "/drive_c";
+    EXPECT_EQ(PathMap::ToInternal(driveC + "/users/tester/Favorites"),
+              "C:\\users\\tester\\Favorites");
+    EXPECT_EQ(PathMap::ToInternal(driveC), "C:\\");
+    EXPECT_EQ(PathMap::ToInternal("/usr/share"), "Z:\\usr\\share");
+    EXPECT_EQ(PathMap::ToInternal("/"), "Z:\\");
+    // The prefix path itself, reached through its link-free name, maps the same way.
+    EXPECT_EQ(PathMap::ToInternal(driveC + "/a/../b/./c"), "C:\\b\\c");
+}
+
+TEST_F(EmulatedSystemTest, NamesEndingInByte5CStayWhole) {
+    // 表 is 0x95 0x5C and ソ is 0x83 0x5C: the 0x5C is a trail byte, not a separator.
+    const std::string folder = "C:\\" + Sjis("表示") + "\\" + Sjis("ソフト") + ".url";
+    const std::string native = PathMap::ToNative(folder);
+    EXPECT_EQ(native, RealRoot(system) + "/drive_c/表示/ソフト.url");
+    EXPECT_EQ(PathMap::ToInternal(native), folder);
+}
+
+TEST_F(EmulatedSystemTest, DotNamesNeverClimbAboveTheDrive) {
+    const std::string driveC = RealRoot(system) + "/drive_c";
+    EXPECT_EQ(PathMap::ToNative("C:\\a\\..\\..\\..\\etc"), driveC + "/etc");
+    EXPECT_EQ(PathMap::ToNative("C:\\a\\.\\b"), driveC + "/a/b");
+}
+
+TEST_F(EmulatedSystemTest, PathsWithoutDriveUseTheCurrentFolder) {
+    const std::string driveC = RealRoot(system) + "/drive_c";
+    const fs::path saved = fs::current_path();
+    fs::current_path(driveC + "/users");
+    EXPECT_EQ(PathMap::CurrentFolder(), "C:\\users");
+    EXPECT_EQ(PathMap::ToNative("\\x\\y.url"), driveC + "/x/y.url");
+    EXPECT_EQ(PathMap::ToNative("tester\\a"), driveC + "/users/tester/a");
+    fs::current_path(saved);
+}
+
+TEST_F(EmulatedSystemTest, MissingNamesAreFoundWithoutRegardToCase) {
+    system.MakeFolder("C:\\Program Files\\Opera");
+    const std::string driveC = RealRoot(system) + "/drive_c";
+    EXPECT_EQ(PathMap::ToNative("C:\\PROGRAM FILES\\opera\\opera6.ini"),
+              driveC + "/Program Files/Opera/opera6.ini");
+}
+
+TEST_F(EmulatedSystemTest, PrefixWithoutDosDevicesHasDriveCAndZ) {
+    fs::remove_all(fs::path(system.Root()) / "dosdevices");
+    platform::Prefix::Reset();
+    EXPECT_EQ(PathMap::ToNative("C:\\x"), RealRoot(system) + "/drive_c/x");
+    EXPECT_EQ(PathMap::ToNative("Z:\\x"), "/x");
+    EXPECT_EQ(PathMap::ToNative("D:\\x"), "");
+}
+
+TEST(PathMapWithoutPrefix, OnlyZIsMapped) {
+    EmulatedSystem system;
+    setenv("WINEPREFIX", (system.Root() + "/does-not-exist").c_str(), 1);
+    platform::Prefix::Reset();
+    EXPECT_EQ(platform::Prefix::Root(), "");
+    EXPECT_EQ(PathMap::ToNative("C:\\x"), "");
+    EXPECT_EQ(PathMap::ToNative("Z:\\x"), "/x");
+    EXPECT_EQ(PathMap::ToInternal("/x"), "Z:\\x");
+}
