@@ -1,0 +1,309 @@
+#include "browsers/MSBrowser.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/Clock.h"
+#include "platform/Cp932.h"
+#include "platform/Environment.h"
+#include "platform/File.h"
+#include "platform/Registry.h"
+#include "platform/SystemError.h"
+#include "platform/SystemInfo.h"
+#include "platform/UrlCheck.h"
+#include "support/Log.h"
+#include "support/UserPrompt.h"
+
+namespace {
+
+// Lines longer than this are not shortcut lines; it bounds memory on binary files.
+constexpr size_t kLineLimit = 64 * 1024;
+// Shortcut files are a few hundred bytes; a larger file is some other file and is not read.
+constexpr uint64_t kSizeLimit = 1024 * 1024;
+
+constexpr const char* kInternetSettingsKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+// Buffer size of the registry values read, terminating zero included.
+constexpr size_t kValueLimit = 260;
+
+// Left part, a backslash unless it already ends in one, and the right part.
+std::string JoinPath(const std::string& left, const std::string& right) {
+    if (left.empty()) return right;
+    size_t pos = 0;
+    bool endsInBackslash = false;
+    while (pos < left.size()) {
+        const size_t length = platform::Cp932::CharLength(left, pos);
+        endsInBackslash = length == 1 && left[pos] == '\\';
+        pos += length;
+    }
+    return endsInBackslash ? left + right : left + "\\" + right;
+}
+
+// Byte offset of the first "http" that starts a character, or npos.
+size_t FindHttp(const std::string& line) {
+    for (size_t pos = 0; pos < line.size(); pos += platform::Cp932::CharLength(line, pos)) {
+        if (line.compare(pos, 4, "http") == 0) return pos;
+    }
+    return std::string::npos;
+}
+
+// The names of a relative path, split at backslashes by characters; the leading backslash, when
+// there is one, starts no name.
+std::vector<std::string> SplitRelativePath(const std::string& path) {
+    std::vector<std::string> names;
+    size_t pos = !path.empty() && path[0] == '\\' ? 1 : 0;
+    std::string name;
+    while (pos < path.size()) {
+        const size_t length = platform::Cp932::CharLength(path, pos);
+        if (length == 1 && path[pos] == '\\') {
+            names.push_back(name);
+            name.clear();
+        } else {
+            name.append(path, pos, length);
+        }
+        pos += length;
+    }
+    names.push_back(name);
+    return names;
+}
+
+// Whether every name of the relative path stays inside the folder it is joined to: "." and ".."
+// leave it, and a "/" would become a separator on the native side.
+bool StaysInside(const std::string& relativePath) {
+    for (const std::string& name : SplitRelativePath(relativePath)) {
+        if (name == "." || name == ".." || name.find('/') != std::string::npos) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void MSBrowser::Initialize() {
+    auto profile = std::make_unique<BrowserProfile>();
+    profile->SetKind(BrowserProfile::kInternetExplorer);
+    profile->SetFavoritesPath(ReadFavoritesFolder());
+    profile->SetUser(platform::SystemInfo::LogonUser());
+    std::string host;
+    std::string port;
+    std::string bypass;
+    ReadProxySettings(host, port, bypass);
+    profile->SetProxy(host, port, bypass);
+    AddProfile(std::move(profile));
+}
+
+std::string MSBrowser::ReadFavoritesFolder() {
+    std::string path;
+    const platform::ShellFolderRead read =
+        platform::Environment::UserShellFolder("Favorites", kValueLimit, path);
+    if (read == platform::ShellFolderRead::NoKey) {
+        LogMessage(LOG_I, "RegがOpen出来ません。");
+        LogMessage(LOG_W, "MSBrowser::Initialize I.E.が存在していないかもしれません。");
+    }
+    if (read != platform::ShellFolderRead::Found) path.clear();
+    return path;
+}
+
+void MSBrowser::ReadProxySettings(std::string& host, std::string& port, std::string& bypass) {
+    platform::RegistryKey key;
+    if (!platform::Registry::OpenKey(platform::RegistryRoot::CurrentUser, kInternetSettingsKey,
+                                     key)) {
+        return;
+    }
+    std::string server;
+    if (key.ReadString("ProxyServer", kValueLimit, server) == platform::RegistryRead::Found) {
+        ParseProxyServer(server, host, port);
+    }
+    if (key.ReadString("ProxyOverride", kValueLimit, bypass) != platform::RegistryRead::Found) {
+        bypass.clear();
+    }
+}
+
+void MSBrowser::ParseProxyServer(const std::string& value, std::string& host, std::string& port) {
+    std::string server = value;
+    const size_t http = value.find("http=");
+    if (http != std::string::npos) {
+        const size_t start = http + 5;
+        const size_t end = value.find(';', start);
+        server = value.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    }
+    const size_t colon = server.find(':');
+    if (colon == std::string::npos) {
+        host = server;
+        port.clear();
+    } else {
+        host = server.substr(0, colon);
+        port = server.substr(colon + 1);
+    }
+}
+
+std::string MSBrowser::ShortcutText(const std::string& url) {
+    return "[DEFAULT]\nBASEURL=" + url + "\n[InternetShortcut]\nURL=" + url +
+           "\nModified=C01E14E0FE9EBF012E\n";
+}
+
+std::string MSBrowser::ReadShortcutURL(const std::string& file) {
+    platform::File input;
+    uint64_t size = 0;
+    if (!input.Open(file, platform::File::Mode::Read, true) || !input.Size(size) ||
+        size > kSizeLimit) {
+        return std::string();
+    }
+    std::string line;
+    while (input.ReadLine(line, kLineLimit)) {
+        if (line.size() < kLineLimit && line.compare(0, 4, "URL=") == 0) {
+            const size_t http = FindHttp(line);
+            if (http != std::string::npos) {
+                std::string candidate = line.substr(http);
+                if (platform::UrlCheck::IsValid(candidate)) return candidate;
+            }
+        }
+    }
+    return std::string();
+}
+
+int MSBrowser::Load(const std::string& path, BrowserProfile* profile) {
+    if (path.empty() || profile == nullptr) {
+        LogMessage(LOG_D, "(MSBrowser::Load) [%s]が存在しません。", path.c_str());
+        return 0;
+    }
+    LogMessage(LOG_I, "MSBrowser::Load 開始");
+    LogMessage(LOG_I, "MSBrowser::Load 読込(%s)", path.c_str());
+    profile->RemoveAllItems();
+    readFolders_.clear();
+    const int count = file_finder(path, std::string(), *profile);
+    readFolders_.clear();
+    LogMessage(LOG_I, "MSBrowser::Load 終了");
+    return count;
+}
+
+int MSBrowser::file_finder(const std::string& folder, const std::string& relativePath,
+                           BrowserProfile& profile) {
+    LogMessage(LOG_V, "MSBrowser::file_finder Directory(%s)を検索します。", folder.c_str());
+    RaiseDepth();
+    platform::FolderIdentity identity;
+    if (platform::FileSystem::GetFolderIdentity(folder, identity)) {
+        readFolders_.emplace(identity.device, identity.inode);
+    }
+    std::vector<platform::FolderEntry> entries;
+    if (platform::FileSystem::ListFolder(folder, entries)) {
+        for (const platform::FolderEntry& entry : entries) {
+            get_url(entry, folder, relativePath, profile);
+        }
+    }
+    LowerDepth();
+    LogMessage(LOG_V, "MSBrowser::file_finder (%d)のDirectory を見つけました。",
+               profile.GetCount());
+    return profile.GetCount();
+}
+
+bool MSBrowser::AlreadyRead(const std::string& folder) const {
+    platform::FolderIdentity identity;
+    return platform::FileSystem::GetFolderIdentity(folder, identity) &&
+           readFolders_.count({identity.device, identity.inode}) != 0;
+}
+
+std::unique_ptr<FavoritesItem> MSBrowser::NewItem(const std::string& url, const std::string& title,
+                                                  const std::string& relativePath) const {
+    auto item = std::make_unique<FavoritesItem>();
+    item->SetURL(url);
+    item->SetName(title);
+    item->SetPath(relativePath + "\\" + title);
+    item->SetParentPath(relativePath);
+    item->SetDepth(GetDepth());
+    item->SetReserved(0);
+    item->SetCreated(platform::Clock::Now());
+    return item;
+}
+
+void MSBrowser::get_url(const platform::FolderEntry& entry, const std::string& folder,
+                        const std::string& relativePath, BrowserProfile& profile) {
+    if (entry.isFolder) {
+        if (entry.name == "." || entry.name == "..") return;
+        if (entry.path == folder || AlreadyRead(entry.path)) {
+            LogMessage(LOG_V,
+                       "MSBrowser::file_finder(get_url) "
+                       "同じ階層をループしますので抜けます。Directory=(%s/%s)\n",
+                       folder.c_str(), entry.path.c_str());
+            return;
+        }
+        std::unique_ptr<FavoritesItem> item = NewItem(std::string(), entry.title, relativePath);
+        const std::string itemPath = item->GetPath();
+        profile.AddItem(std::move(item));
+        file_finder(entry.path, itemPath, profile);
+        return;
+    }
+    const std::string url = ReadShortcutURL(entry.path);
+    if (url.empty()) return;
+    profile.AddItem(NewItem(url, entry.title, relativePath));
+}
+
+int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
+    LogMessage(LOG_I, "MSBrowser::Save 開始");
+    LogMessage(LOG_I, "MSBrowser::Save 読込(%s)", path.c_str());
+    int count = 0;
+    if (profile != nullptr && profile->GetCount() > 0) {
+        const uint32_t attributes = platform::FileSystem::GetAttributes(path);
+        if (attributes == platform::FileSystem::kInvalidAttributes) {
+            UserPrompt::Show(platform::Cp932::FromUtf8("出力先のフォルダが存在しません。"));
+        } else if ((attributes & platform::FileSystem::kAttributeDirectory) == 0) {
+            UserPrompt::Show(platform::Cp932::FromUtf8("出力先はフォルダではありません。"));
+        } else {
+            for (auto position = profile->GetHeadPosition(); position;) {
+                SaveItem(path, profile->GetFavoritesPath(), *profile->GetNext(position), count);
+            }
+        }
+    }
+    LogMessage(LOG_I, "MSBrowser::Save 終了(%d)", count);
+    return count;
+}
+
+void MSBrowser::SaveItem(const std::string& folder, const std::string& favoritesPath,
+                         const FavoritesItem& item, int& count) const {
+    if (item.IsSeparator()) return;
+    if (!StaysInside(item.GetPath())) {
+        LogMessage(LOG_E, "MSBrowser::Save 出力先フォルダの外を指す名前なので出力しません。(%s)",
+                   item.GetPath().c_str());
+        return;
+    }
+    if (item.IsFolder()) {
+        const std::string target = JoinPath(folder, item.GetPath());
+        if (platform::FileSystem::CreateFolder(target) !=
+            platform::FileSystem::CreateResult::Created) {
+            LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
+        }
+        return;
+    }
+    const std::string target = JoinPath(folder, item.GetPath()) + ".url";
+    // A profile read from a Favorites folder still has its shortcut files: copy them unchanged.
+    // Without a favorites path there is nothing to copy from.
+    if (!favoritesPath.empty()) {
+        const std::string source = JoinPath(favoritesPath, item.GetPath()) + ".url";
+        if (platform::FileSystem::Exists(source)) {
+            if (platform::FileSystem::CopyFile(source, target)) {
+                ++count;
+            } else {
+                LogSystemError("MSBrowser::Save 指定ファイルのコピーが出来ません。");
+            }
+            return;
+        }
+    }
+    if (platform::FileSystem::Exists(target)) {
+        LogMessage(LOG_W, "MSBrowser::Save 同名のファイルが存在します。(%s)", target.c_str());
+        return;
+    }
+    platform::File output;
+    if (!output.Open(target, platform::File::Mode::Write, true)) {
+        LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
+        return;
+    }
+    const bool written = output.Write(ShortcutText(item.GetURL()));
+    if (!output.Close() || !written) {
+        // A partial shortcut would block the next run as "same name exists": remove it.
+        const int error = platform::SystemError::Last();
+        platform::FileSystem::DeleteFile(target);
+        platform::SystemError::SetLast(error);
+        LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
+        return;
+    }
+    ++count;
+}

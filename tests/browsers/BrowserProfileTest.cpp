@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/EmulatedSystem.h"
+#include "browsers/Browser.h"
+#include "browsers/BrowserProfile.h"
+#include "browsers/FavoritesItem.h"
+
+namespace {
+
+std::unique_ptr<FavoritesItem> Named(const std::string& name) {
+    auto item = std::make_unique<FavoritesItem>();
+    item->SetName(name);
+    return item;
+}
+
+std::vector<std::string> Names(const BrowserProfile& profile) {
+    std::vector<std::string> names;
+    for (auto position = profile.GetHeadPosition(); position;) {
+        names.push_back(profile.GetNext(position)->GetName());
+    }
+    return names;
+}
+
+}  // namespace
+
+TEST(BrowserProfileTest, WalksItemsInAdditionOrderAndStopsAtTheEnd) {
+    BrowserProfile profile;
+    BrowserProfile::Position position = profile.GetHeadPosition();
+    EXPECT_EQ(position, BrowserProfile::kNoPosition);
+    EXPECT_EQ(profile.GetNext(position), nullptr);
+    EXPECT_EQ(position, BrowserProfile::kNoPosition);
+
+    for (const char* name : {"a", "b", "c"}) ASSERT_TRUE(profile.AddItem(Named(name)));
+    EXPECT_EQ(profile.GetCount(), 3);
+    EXPECT_EQ(Names(profile), (std::vector<std::string>{"a", "b", "c"}));
+
+    position = profile.GetHeadPosition();
+    profile.GetNext(position);
+    profile.GetNext(position);
+    EXPECT_EQ(profile.GetNext(position)->GetName(), "c");
+    EXPECT_EQ(position, BrowserProfile::kNoPosition);
+    EXPECT_EQ(profile.GetNext(position), nullptr);
+
+    EXPECT_FALSE(profile.AddItem(nullptr));
+    profile.RemoveAllItems();
+    EXPECT_EQ(profile.GetCount(), 0);
+    EXPECT_EQ(profile.GetHeadPosition(), BrowserProfile::kNoPosition);
+}
+
+TEST(BrowserProfileTest, CountTextKindLabelAndProxy) {
+    BrowserProfile profile;
+    EXPECT_EQ(profile.GetCountText(), "    0");
+    for (int i = 0; i < 12; ++i) profile.AddItem(Named("x"));
+    EXPECT_EQ(profile.GetCountText(), "   12");
+
+    const std::vector<std::pair<int, std::string>> labels = {
+        {1, "I.E."}, {2, "NNv4"}, {3, "NNv6"}, {4, "NNv7"}, {5, "Opera6"}};
+    for (const auto& [kind, label] : labels) {
+        profile.SetKind(kind);
+        EXPECT_EQ(profile.GetKindLabel(), label);
+    }
+    // An unknown kind is stored but keeps the last label.
+    profile.SetKind(6);
+    EXPECT_EQ(profile.GetKind(), 6);
+    EXPECT_EQ(profile.GetKindLabel(), "Opera6");
+    BrowserProfile fresh;
+    fresh.SetKind(0);
+    EXPECT_EQ(fresh.GetKindLabel(), "");
+
+    profile.SetProxy("proxy.example", "8080", "<local>");
+    std::string host = "x", port = "x", bypass = "x";
+    profile.GetProxy(host, port, bypass);
+    EXPECT_EQ(host, "proxy.example");
+    EXPECT_EQ(port, "8080");
+    EXPECT_EQ(bypass, "<local>");
+}
+
+TEST(BrowserTest, OwnsProfilesAndBoundsItsIndex) {
+    Browser browser;
+    EXPECT_EQ(browser.GetProfile(0), nullptr);
+    EXPECT_EQ(browser.AddProfile(std::make_unique<BrowserProfile>()), 0);
+    EXPECT_EQ(browser.AddProfile(std::make_unique<BrowserProfile>()), 1);
+    EXPECT_EQ(browser.AddProfile(nullptr), -1);
+    EXPECT_EQ(browser.GetProfileCount(), 2);
+    EXPECT_NE(browser.GetProfile(1), nullptr);
+    EXPECT_EQ(browser.GetProfile(-1), nullptr);
+    EXPECT_EQ(browser.GetProfile(2), nullptr);
+
+    BrowserProfile profile;
+    profile.AddItem(Named("kept"));
+    EXPECT_EQ(browser.Load("C:\\anything", &profile), 0);
+    EXPECT_EQ(browser.Save("C:\\anything", &profile), 0);
+    EXPECT_EQ(profile.GetCount(), 1);
+}
+
+TEST_F(EmulatedSystemTest, FavoritesItemCreatedTextIsLocalTimeAndCopiesKeepEveryField) {
+    FavoritesItem item;
+    item.SetURL("http://example.jp/");
+    item.SetName(Sjis("表示"));
+    item.SetPath(Sjis("\\ソフト\\表示"));
+    item.SetParentPath(Sjis("\\ソフト"));
+    item.SetDepth(2);
+    item.SetCreated(EmulatedSystem::kNow);
+    EXPECT_EQ(item.GetCreatedText(), "2026/12/08 12:00:00");
+    item.SetCreated(0);
+    EXPECT_EQ(item.GetCreatedText(), "1970/01/01 09:00:00");
+
+    const FavoritesItem copy(item);
+    EXPECT_EQ(copy.GetURL(), item.GetURL());
+    EXPECT_EQ(copy.GetName(), item.GetName());
+    EXPECT_EQ(copy.GetPath(), item.GetPath());
+    EXPECT_EQ(copy.GetParentPath(), item.GetParentPath());
+    EXPECT_EQ(copy.GetDepth(), 2);
+    EXPECT_EQ(copy.GetReserved(), 0);
+    EXPECT_EQ(copy.GetCreated(), 0);
+    EXPECT_EQ(copy.GetCreatedText(), "1970/01/01 09:00:00");
+    EXPECT_FALSE(copy.IsFolder());
+    EXPECT_FALSE(copy.IsSeparator());
+}
