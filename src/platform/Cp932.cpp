@@ -55,7 +55,7 @@ char* EncodeInto(std::u16string_view utf16, char* dest) {
     return dest;
 }
 
-// One UTF-8 sequence at in: its code point and length, or length 0 when it is malformed
+// The UTF-8 sequence at pos: its code point and length, or length 0 when it is malformed
 // (overlong, surrogate, beyond U+10FFFF, truncated or with a bad continuation byte).
 struct CodePoint {
     char32_t value;
@@ -87,19 +87,21 @@ CodePoint DecodeUtf8(std::string_view utf8, size_t pos) {
     return {value, length};
 }
 
-void AppendUtf8(char16_t unit, std::string& out) {
+// Writes one unit as UTF-8 at dest (room for three bytes); returns the end.
+char* WriteUtf8(char16_t unit, char* dest) {
     if (unit < 0x80) {
-        out += static_cast<char>(unit);
+        *dest++ = static_cast<char>(unit);
     } else if (unit < 0x800) {
-        out += static_cast<char>(0xC0 | (unit >> 6));
-        out += static_cast<char>(0x80 | (unit & 0x3F));
+        *dest++ = static_cast<char>(0xC0 | (unit >> 6));
+        *dest++ = static_cast<char>(0x80 | (unit & 0x3F));
     } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-        out += kDefaultChar;  // never decoded from this code page; kept valid UTF-8 regardless
+        *dest++ = kDefaultChar;  // never decoded from this code page; kept valid UTF-8 regardless
     } else {
-        out += static_cast<char>(0xE0 | (unit >> 12));
-        out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (unit & 0x3F));
+        *dest++ = static_cast<char>(0xE0 | (unit >> 12));
+        *dest++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+        *dest++ = static_cast<char>(0x80 | (unit & 0x3F));
     }
+    return dest;
 }
 
 }  // namespace
@@ -172,9 +174,10 @@ std::string Cp932::FromUtf8(std::string_view utf8) {
 
 std::string Cp932::ToUtf8(std::string_view sjis) {
     const std::u16string units = ToUtf16(sjis);
-    std::string out;
-    out.reserve(units.size() * 3);
-    for (const char16_t unit : units) AppendUtf8(unit, out);
+    std::string out(units.size() * 3, '\0');
+    char* end = out.data();
+    for (const char16_t unit : units) end = WriteUtf8(unit, end);
+    out.resize(static_cast<size_t>(end - out.data()));
     return out;
 }
 

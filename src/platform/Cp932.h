@@ -20,7 +20,9 @@ public:
     static size_t CharLength(std::string_view text, size_t pos);
 
     // Shift-JIS to UTF-16 as MultiByteToWideChar(932, 0) converts: invalid pairs, 0x80, 0xA0 and
-    // 0xFD-0xFF included.
+    // 0xFD-0xFF included. A lead byte takes whatever byte follows it: an invalid pair is one
+    // U+30FB (a line feed after a stray lead byte is lost with it; a zero byte is kept), and a
+    // lead byte at the end is U+30FB. The result never has more units than the input has bytes.
     static std::u16string ToUtf16(std::string_view sjis);
     static void AppendUtf16(std::string_view sjis, std::u16string& out);
 
