@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "browsers/MSBrowser.h"
 #include "common/EmulatedSystem.h"
 #include "common/ScriptedUserPrompt.h"
-#include "browsers/MSBrowser.h"
 #include "platform/FaultSeam.h"
 #include "platform/PathMap.h"
 #include "support/Log.h"
@@ -314,6 +314,63 @@ TEST_F(MSBrowserTest, SaveSkipsItemsThatFailAndGoesOn) {
     platform::FaultSeam::FailNext(Op::Write, kOutput + "\\\\bad.url", ENOSPC);
     EXPECT_EQ(browser.Save(kOutput, &profile), 0);
     EXPECT_FALSE(system.Exists(kOutput + "\\bad.url"));
+}
+
+TEST_F(MSBrowserTest, InitializeReadsFavoritesFolderUserAndProxy) {
+    system.AddUserReg(
+        "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\User Shell Folders] "
+        "1700000000\n"
+        "\"Favorites\"=str(2):\"%USERPROFILE%\\\\Favorites\"\n\n"
+        "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Internet Settings] 1700000000\n"
+        "\"ProxyEnable\"=dword:00000000\n"
+        "\"ProxyServer\"=\"ftp=ftp.example:21;http=proxy.example.jp:8080\"\n"
+        "\"ProxyOverride\"=\"<local>;*.example.jp\"\n");
+    system.WriteFile(kFavorites + Sjis("\\ニュース.url"), Shortcut("http://news.example.jp/"));
+
+    browser.Initialize();
+    ASSERT_EQ(browser.GetProfileCount(), 1);
+    BrowserProfile* ie = browser.GetProfile(0);
+    EXPECT_EQ(ie->GetKind(), 1);
+    EXPECT_EQ(ie->GetKindLabel(), "I.E.");
+    EXPECT_EQ(ie->GetFavoritesPath(), kFavorites);
+    EXPECT_EQ(ie->GetUser(), "tester");
+    std::string host, port, bypass;
+    ie->GetProxy(host, port, bypass);
+    EXPECT_EQ(host, "proxy.example.jp");
+    EXPECT_EQ(port, "8080");
+    EXPECT_EQ(bypass, "<local>;*.example.jp");
+    EXPECT_EQ(browser.GetProgramPath(), "");
+
+    EXPECT_EQ(browser.Load(ie->GetFavoritesPath(), ie), 1);
+    EXPECT_EQ(Entries(*ie), (std::vector<Entry>{{"\\ニュース", "http://news.example.jp/", 1, ""}}));
+}
+
+TEST_F(MSBrowserTest, InitializeLeavesMissingOrOversizedValuesEmpty) {
+    browser.Initialize();
+    BrowserProfile* ie = browser.GetProfile(0);
+    ASSERT_NE(ie, nullptr);
+    EXPECT_EQ(ie->GetFavoritesPath(), "");
+    EXPECT_EQ(ie->GetUser(), "tester");
+    std::string host = "?", port = "?", bypass = "?";
+    ie->GetProxy(host, port, bypass);
+    EXPECT_EQ(host + port + bypass, "");
+    EXPECT_TRUE(Logged("MSBrowser::Initialize I.E.が存在していないかもしれません。"));
+    EXPECT_EQ(browser.Load(ie->GetFavoritesPath(), ie), 0);
+
+    // The keys exist, but Favorites is missing and ProxyServer does not fit in 260 bytes.
+    system.AddUserReg(
+        "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\User Shell Folders] "
+        "1700000000\n"
+        "\"Cookies\"=\"C:\\\\cookies\"\n\n"
+        "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Internet Settings] 1700000000\n"
+        "\"ProxyServer\"=\"" +
+        std::string(300, 'p') + ":8080\"\n\"ProxyOverride\"=\"\"\n");
+    MSBrowser second;
+    second.Initialize();
+    ie = second.GetProfile(0);
+    EXPECT_EQ(ie->GetFavoritesPath(), "");
+    ie->GetProxy(host, port, bypass);
+    EXPECT_EQ(host + port + bypass, "");
 }
 
 TEST(MSBrowserProxyTest, SplitsTheProxyServerValue) {
