@@ -1,0 +1,127 @@
+#include <cstdlib>
+#include <filesystem>
+
+#include "common/EmulatedSystem.h"
+#include "platform/Environment.h"
+#include "platform/Prefix.h"
+
+using platform::Environment;
+using platform::ShellFolderRead;
+
+namespace {
+
+constexpr const char* kSessionEnvironment =
+    "[System\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment] 1\n";
+
+// Sets a process variable for one test and removes it again.
+class ProcessVariable {
+public:
+    ProcessVariable(const char* name, const char* value) : name_(name) { setenv(name, value, 1); }
+    ~ProcessVariable() { unsetenv(name_); }
+
+private:
+    const char* name_;
+};
+
+}  // namespace
+
+class EnvironmentTest : public EmulatedSystemTest {};
+
+TEST_F(EnvironmentTest, WineDefaultsFollowTheLogonUser) {
+    EXPECT_EQ(Environment::Expand("%USERPROFILE%\\Favorites"), "C:\\users\\tester\\Favorites");
+    EXPECT_EQ(Environment::Expand("%appdata%|%WINDIR%|%SystemRoot%"),
+              "C:\\users\\tester\\AppData\\Roaming|C:\\windows|C:\\windows");
+    EXPECT_EQ(Environment::Expand("%ProgramFiles%"), "C:\\Program Files");
+    system.SetArch64(true);
+    EXPECT_EQ(Environment::Expand("%ProgramFiles%"), "C:\\Program Files (x86)");
+}
+
+TEST_F(EnvironmentTest, UserKeyThenSystemKeyThenDefaultsThenProcess) {
+    system.AddUserReg("[Environment] 1\n\"TEMP\"=\"user temp\"\n\"BOTH\"=\"from user\"\n");
+    system.AddSystemReg(std::string(kSessionEnvironment) +
+                        "\"BOTH\"=\"from system\"\n\"windir\"=\"D:\\\\win\"\n"
+                        "\"OnlySystem\"=\"system\"\n");
+    ProcessVariable shadowed("USERPROFILE", "/home/someone");
+    ProcessVariable own("PENNAWICK_ENV_TEST", "process \xe6\x97\xa5");
+    std::string value;
+    EXPECT_TRUE(Environment::Get("both", value));
+    EXPECT_EQ(value, "from user");
+    EXPECT_EQ(Environment::Expand("%TEMP%;%ONLYSYSTEM%;%windir%"), "user temp;system;D:\\win");
+    EXPECT_EQ(Environment::Expand("%USERPROFILE%"), "C:\\users\\tester");
+    EXPECT_EQ(Environment::Expand("%pennawick_env_test%"), Sjis("process 日"));
+    EXPECT_FALSE(Environment::Get("PENNAWICK_NOT_SET_ANYWHERE", value));
+    EXPECT_EQ(value, "");
+}
+
+TEST_F(EnvironmentTest, ExpandableRegistryValuesAreExpandedOnce) {
+    system.AddUserReg(
+        "[Environment] 1\n"
+        "\"USERPROFILE\"=\"D:\\\\profiles\\\\me\"\n"
+        "\"Cache\"=str(2):\"%APPDATA%\\\\cache\"\n"
+        "\"Literal\"=\"%windir%\"\n"
+        "\"Loop\"=str(2):\"%Loop%x\"\n"
+        "\"Ping\"=str(2):\"%Pong%\"\n"
+        "\"Pong\"=str(2):\"%Ping%\"\n"
+        "\"Japanese\"=\"\\x65e5\\x672c\"\n");
+    // APPDATA's default follows the registry's USERPROFILE.
+    EXPECT_EQ(Environment::Expand("%Cache%"), "D:\\profiles\\me\\AppData\\Roaming\\cache");
+    // A REG_SZ value is text; the expansion does not rescan what it inserted.
+    EXPECT_EQ(Environment::Expand("%Literal%"), "%windir%");
+    EXPECT_EQ(Environment::Expand("%Loop%"), "%Loop%x");
+    EXPECT_EQ(Environment::Expand("%Ping%"), "%Ping%");
+    EXPECT_EQ(Environment::Expand("%JAPANESE%\\x"), Sjis("日本\\x"));
+}
+
+TEST_F(EnvironmentTest, UnsetNamesAndStrayPercentSignsStay) {
+    EXPECT_EQ(Environment::Expand("100%"), "100%");
+    EXPECT_EQ(Environment::Expand("%%"), "%%");
+    EXPECT_EQ(Environment::Expand("%NOPE%"), "%NOPE%");
+    // The closing sign of an unset name can open the next one.
+    EXPECT_EQ(Environment::Expand("%NOPE%windir%\\x"), "%NOPEC:\\windows\\x");
+    EXPECT_EQ(Environment::Expand("a%windir"), "a%windir");
+    EXPECT_EQ(Environment::Expand(Sjis("%windir%\\表%")), Sjis("C:\\windows\\表%"));
+}
+
+TEST_F(EnvironmentTest, ExpandWithALimitFailsWhenTheResultDoesNotFit) {
+    std::string out;
+    EXPECT_TRUE(Environment::Expand("%windir%", 11, out));  // "C:\windows" and its zero
+    EXPECT_EQ(out, "C:\\windows");
+    EXPECT_FALSE(Environment::Expand("%windir%", 10, out));
+    EXPECT_EQ(out, "");
+}
+
+TEST_F(EnvironmentTest, UserShellFolders) {
+    std::string path;
+    EXPECT_EQ(Environment::UserShellFolder("Favorites", 260, path), ShellFolderRead::NoKey);
+    system.AddUserReg(
+        "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\User Shell Folders] 1\n"
+        "\"Favorites\"=str(2):\"%USERPROFILE%\\\\Favorites\"\n"
+        "\"Personal\"=\"C:\\\\Docs\"\n\"Bad\"=dword:1\n");
+    EXPECT_EQ(Environment::UserShellFolder("favorites", 260, path), ShellFolderRead::Found);
+    EXPECT_EQ(path, "C:\\users\\tester\\Favorites");
+    EXPECT_EQ(Environment::UserShellFolder("Personal", 260, path), ShellFolderRead::Found);
+    EXPECT_EQ(path, "C:\\Docs");
+    EXPECT_EQ(Environment::UserShellFolder("AppData", 260, path), ShellFolderRead::NoValue);
+    EXPECT_EQ(Environment::UserShellFolder("Bad", 260, path), ShellFolderRead::NoValue);
+    // The stored text fits in 25 bytes, its expansion does not.
+    EXPECT_EQ(Environment::UserShellFolder("Favorites", 25, path), ShellFolderRead::TooLong);
+    EXPECT_EQ(path, "");
+}
+
+TEST_F(EnvironmentTest, RealPrefixShellFoldersExpandWithTheLogonUser) {
+    SKIP_WITHOUT_SHARED();
+    const std::filesystem::path corpus = std::filesystem::path(SharedDir()) / "corpus" / "wine-reg";
+    const auto options = std::filesystem::copy_options::overwrite_existing;
+    std::filesystem::copy_file(corpus / "winecharm-user.reg",
+                               std::filesystem::path(system.Root()) / "user.reg", options);
+    std::filesystem::copy_file(corpus / "winecharm-system-small.reg",
+                               std::filesystem::path(system.Root()) / "system.reg", options);
+    platform::Prefix::Reset();
+    std::string path;
+    EXPECT_EQ(Environment::UserShellFolder("Favorites", 260, path), ShellFolderRead::Found);
+    EXPECT_EQ(path, "C:\\users\\tester\\Favorites");
+    EXPECT_EQ(Environment::UserShellFolder("AppData", 260, path), ShellFolderRead::Found);
+    EXPECT_EQ(path, "C:\\users\\tester\\AppData\\Roaming");
+    EXPECT_EQ(Environment::Expand("%TEMP%|%PROCESSOR_ARCHITECTURE%"),
+              "C:\\users\\rizvan\\Temp|AMD64");
+}
