@@ -1,7 +1,9 @@
 #include "browsers/MSBrowser.h"
 
-#include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
