@@ -119,9 +119,29 @@ int ArrayControl::BinarySearch(int& index, const std::vector<URLInfo*>& array,
 
 int ArrayControl::BinarySearchURL(int& index, const std::vector<std::unique_ptr<URLInfo>>& array,
                                   std::string_view url) {
-    return Search(
-        index, array, [&](const URLInfo& entry) { return CompareURLText(url, entry.GetURL()); },
-        url, kSortURL);
+    if (Search(
+            index, array, [&](const URLInfo& entry) { return CompareURLText(url, entry.GetURL()); },
+            url, kSortURL)) {
+        return 1;
+    }
+    // The same URL with or without its trailing slash need not lie on the search's path: texts
+    // such as "page.html" sort between "page" and "page/". Look for that form exactly.
+    if (url.empty()) return 0;
+    std::string partner(url);
+    if (partner.back() == '/') {
+        partner.pop_back();
+    } else {
+        partner.push_back('/');
+    }
+    int partnerIndex = 0;
+    if (!Search(
+            partnerIndex, array,
+            [&](const URLInfo& entry) { return CompareBytes(partner, entry.GetURL()); }, url,
+            kSortURL)) {
+        return 0;
+    }
+    index = partnerIndex;
+    return 1;
 }
 
 void ArrayControl::LogNullEntry(int compare, int top, int mid, int last, int index,

@@ -48,7 +48,8 @@ int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
     if (againstLast == 0) {
         index = last;
         found = 1;
-    } else if (againstLast < 0) {
+    } else if (againstLast < 0 || taken->GetURL().back() == '/') {
+        // A URL ending in a slash may still be held without it, further up.
         found = ArrayControl::BinarySearchURL(index, urlArray_, taken->GetURL());
     }
 

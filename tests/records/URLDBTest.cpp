@@ -100,6 +100,26 @@ TEST_F(URLDBTest, LookupByURL) {
     EXPECT_EQ(db.GetURLInfo("http://bb"), nullptr);
 }
 
+TEST_F(URLDBTest, SlashFormIsFoundPastTextsThatSortBetween) {
+    // "page.html" sorts between "page" and "page/", off the search's path.
+    db.Add(Record("http://site/page"), false);
+    db.Add(Record("http://site/page.html"), false);
+    EXPECT_EQ(db.Add(Record("http://site/page/"), false), 0);
+    EXPECT_EQ(db.GetCount(), 2);
+    ASSERT_NE(db.GetURLInfo("http://site/page/"), nullptr);
+
+    URLDB other(0, 0, 30);
+    for (const char* url : {"http://a.a", "http://a.b", "http://a.com.au", "http://a.com/",
+                            "http://b", "http://c", "http://d", "http://e"}) {
+        other.Add(Record(url), false);
+    }
+    ASSERT_NE(other.GetURLInfo("http://a.com"), nullptr);
+    EXPECT_EQ(other.GetURLInfo("http://a.com")->GetURL(), "http://a.com/");
+    EXPECT_EQ(other.Add(Record("http://a.com"), true), 3);
+    EXPECT_EQ(other.GetAt(3)->GetURL(), "http://a.com");
+    EXPECT_EQ(other.GetCount(), 8);
+}
+
 TEST_F(URLDBTest, BinarySearchUnderNumericKeysAndNullEntry) {
     std::vector<std::unique_ptr<URLInfo>> owned;
     std::vector<URLInfo*> byCount;
