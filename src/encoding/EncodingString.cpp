@@ -88,19 +88,20 @@ bool AllPrintable(uint64_t w) {
     return ((w & kHighs) | belowSpace | isDel) == 0;
 }
 
-// Copies the run of printable bytes at in, eight at a time, and the single bytes after it by
-// the single-byte rules, until a byte of 0x80 or above.
+// Converts the bytes below 0x80 at in by the single-byte rules, until a byte of 0x80 or above:
+// printable stretches eight bytes at a time, the rest byte by byte.
 void CopyAsciiRun(const Byte*& in, const Byte* end, char*& out, bool upper) {
-    if (!upper) {
-        while (end - in >= 8) {
+    while (in < end && *in < 0x80) {
+        while (!upper && end - in >= 8) {
             const uint64_t word = Load8(in);
             if (!AllPrintable(word)) break;
             std::memcpy(out, &word, sizeof word);
             in += 8;
             out += 8;
         }
+        const Byte* stop = end - in > 8 ? in + 8 : end;
+        while (in < stop && *in < 0x80) out = PutSingle(out, *in++, upper);
     }
-    while (in < end && *in < 0x80) out = PutSingle(out, *in++, upper);
 }
 
 // JIS X 0208 to Shift-JIS for a pair of 0x21..0x7E, else 0.
@@ -153,7 +154,7 @@ void Finish(std::string& out, const char* end) {
     out.resize(static_cast<size_t>(end - out.data()));
 }
 
-// Room for factor bytes per input byte, or 0 when that overflows.
+// Room for factor bytes per input byte and some slack; SIZE_MAX when that overflows.
 size_t Bound(size_t inputSize, size_t factor, size_t slack = 0) {
     if (inputSize > (SIZE_MAX - slack) / factor) return SIZE_MAX;
     return inputSize * factor + slack;
@@ -208,9 +209,16 @@ size_t FindJisEscape(std::string_view text, size_t from, int& index) {
     return std::string_view::npos;
 }
 
+// Whether any of the JIS escape sequences occurs anywhere in the text.
 bool HasJisEscape(const std::string& text) {
-    int index = 0;
-    return FindJisEscape(text, 0, index) != std::string_view::npos;
+    for (size_t pos = text.find(static_cast<char>(kEsc)); pos != std::string::npos;
+         pos = text.find(static_cast<char>(kEsc), pos + 1)) {
+        if (pos + 2 >= text.size()) return false;
+        for (const auto& escape : kJisEscapes) {
+            if (text[pos + 1] == escape[0] && text[pos + 2] == escape[1]) return true;
+        }
+    }
+    return false;
 }
 
 bool HasHighByte(const std::string& text) {

@@ -5,6 +5,7 @@
 #include "common/EmulatedSystem.h"
 #include "encoding/EncodingString.h"
 #include "encoding/EncodingTestSupport.h"
+#include "support/Log.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ TEST_F(EncodingDetectionTest, SevenBitTextIsPlainUnlessItHoldsJisEscapes) {
     EXPECT_EQ(Detect(kUrlLine + Jis("日本語のページ") + "</A>"), 5);
     EXPECT_EQ(Detect("ESC\x1B(I"), 5);
     EXPECT_EQ(Detect("half \x1B$"), 1);  // cut short
+    EXPECT_EQ(Detect("\x1B\x1B$B"), 5);
 }
 
 TEST_F(EncodingDetectionTest, ShiftJisTitlesAreDecidedByTheirFirstShiftJisOnlyPair) {
@@ -89,6 +91,29 @@ TEST_F(EncodingDetectionTest, EucJpNeedsMorePairsThanTheThreshold) {
     // With the level-3 threshold a long half-width title is no longer taken for EUC-JP.
     EncodingString::SetAutoConvertLevel(3);
     EXPECT_EQ(Detect(Sjis("ﾌﾞｯｸﾏｰｸﾒﾆｭｰ")), 1);
+}
+
+TEST_F(EncodingDetectionTest, DetectionIsLoggedOnlyAtTheDetailLevel) {
+    const std::string logPath = "C:\\Pennawick\\LogTue.log";
+    SetLogLevel(LOG_D);
+    Detect("日本");
+    EXPECT_EQ(system.ReadFile(logPath).find("CheckEncodingType"), std::string::npos);
+
+    SetLogLevel(LOG_V);
+    Detect("日本");
+    Detect(Euc("日本語です"));
+    std::string out;
+    encoding.ConvertAuto(0, out, Sjis("日本"), 0);
+    const std::string log = system.ReadFile(logPath);
+    for (const char* line : {"EncodingString::CheckEncodingType 自動判別の開始",
+                             "EncodingString::CheckEncodingType Unicodeと認識されました。",
+                             "EncodingString::CheckEncodingType 自動判別終了(4) ",
+                             "EncodingString::CheckEncodingType EUCと認識されました。",
+                             "EncodingString::Convert(Auto) 自動検出開始",
+                             "EncodingString::CheckEncodingType SJISと認識されました。",
+                             "EncodingString::Convert(Auto) 自動検出(2) 終了"}) {
+        EXPECT_NE(log.find(Sjis(line)), std::string::npos) << line;
+    }
 }
 
 TEST_F(EncodingDetectionTest, ConvertAutoTurnsEachEncodingIntoNormalisedShiftJis) {

@@ -174,6 +174,23 @@ TEST_F(EncodingStringTest, EucJpToShiftJis) {
     EXPECT_EQ(FromEuc(Bytes({'a', '\t', 0xB0, 'b', 0xFF}), 1), "AB");
 }
 
+TEST_F(EncodingStringTest, EveryJisX0208CodeMapsLikeIconvAndBack) {
+    int checked = 0;
+    for (int j1 = 0x21; j1 <= 0x7E; ++j1) {
+        for (int j2 = 0x21; j2 <= 0x7E; ++j2) {
+            const std::string euc = Bytes({j1 | 0x80, j2 | 0x80});
+            const std::string sjis = FromEuc(euc);
+            ASSERT_EQ(sjis.size(), 2u) << Hex(euc);
+            ASSERT_EQ(ToEuc(sjis), euc) << Hex(sjis);
+            const std::string oracle = Iconv("EUC-JP", "CP932", euc);
+            if (oracle.size() != 2) continue;  // a code iconv leaves undefined
+            ASSERT_EQ(Hex(sjis), Hex(oracle)) << Hex(euc);
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 6800);
+}
+
 TEST_F(EncodingStringTest, JisToShiftJis) {
     const std::string title = Sjis("表示・ソフト予約の十能力「ブックマーク」です ~\\ index.html");
     const std::string jis = Iconv("CP932", "ISO-2022-JP", title);
