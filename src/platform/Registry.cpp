@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <map>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -25,10 +26,13 @@ struct Key {
     std::unordered_map<std::u16string, Value> values;  // by folded name
 };
 
+// Only the keys the file names are stored, so memory follows the file's size however deep its
+// paths go; a key that only holds subkeys is found by its descendants.
 struct Hive {
     bool loaded = false;  // the file was there and had the right header
     bool win64 = false;
-    std::unordered_map<std::u16string, std::unique_ptr<Key>> keys;  // by folded path
+    std::map<std::u16string, std::unique_ptr<Key>> keys;  // by folded path
+    Key empty;  // stands for the root and for keys that only hold subkeys
 };
 
 }  // namespace registry_detail
@@ -40,7 +44,7 @@ using registry_detail::Value;
 namespace {
 
 // Registry files beyond this size are taken as damaged; real ones stay far below it.
-constexpr off_t kMaxFileSize = 256 * 1024 * 1024;
+constexpr off_t kMaxFileSize = 128 * 1024 * 1024;
 constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
 
 char16_t FoldUnit(char16_t unit) {
@@ -228,15 +232,10 @@ bool ParseData(std::string_view data, LineReader& reader, Value& value) {
     return false;
 }
 
-Key* EnsureKey(Hive& hive, const std::vector<std::u16string>& parts) {
-    Key* key = nullptr;
-    for (size_t count = 0; count <= parts.size(); ++count) {
-        std::vector<std::u16string> prefix(parts.begin(), parts.begin() + count);
-        auto& slot = hive.keys[JoinPath(prefix)];
-        if (!slot) slot = std::make_unique<Key>();
-        key = slot.get();
-    }
-    return key;
+Key* EnsureKey(Hive& hive, const std::u16string& path) {
+    std::unique_ptr<Key>& slot = hive.keys[path];
+    if (!slot) slot = std::make_unique<Key>();
+    return slot.get();
 }
 
 void ParseValueLine(std::string_view line, LineReader& reader, Key& key) {
@@ -254,7 +253,6 @@ void Parse(std::string_view text, Hive& hive) {
     std::string_view line;
     if (!reader.Next(line) || line != kHeader) return;
     hive.loaded = true;
-    EnsureKey(hive, {});
     Key* current = nullptr;
     bool seenKey = false;
     while (reader.Next(line)) {
@@ -267,7 +265,8 @@ void Parse(std::string_view text, Hive& hive) {
             seenKey = true;
             std::u16string path;
             size_t pos = 1;
-            current = Unescape(line, pos, ']', path) ? EnsureKey(hive, SplitPath(path)) : nullptr;
+            current = Unescape(line, pos, ']', path) ? EnsureKey(hive, JoinPath(SplitPath(path)))
+                                                     : nullptr;
             continue;
         }
         if (current && (line[0] == '"' || line[0] == '@')) ParseValueLine(line, reader, *current);
@@ -320,8 +319,13 @@ std::shared_ptr<const Hive> GetHive(RegistryRoot root) {
 
 const Key* FindKey(const Hive& hive, const std::u16string& path) {
     if (!hive.loaded) return nullptr;
-    auto found = hive.keys.find(path);
-    return found == hive.keys.end() ? nullptr : found->second.get();
+    if (auto found = hive.keys.find(path); found != hive.keys.end()) return found->second.get();
+    if (path.empty()) return &hive.empty;
+    // Keys that only hold subkeys are not written: such a key exists when a descendant does.
+    const std::u16string below = path + u'\\';
+    auto next = hive.keys.lower_bound(below);
+    if (next != hive.keys.end() && next->first.starts_with(below)) return &hive.empty;
+    return nullptr;
 }
 
 }  // namespace

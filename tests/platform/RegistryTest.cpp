@@ -204,6 +204,17 @@ TEST_F(RegistryTest, DamagedLinesAreSkipped) {
     EXPECT_EQ(ReadUser("Software\\T2", "cont"), "AB");
 }
 
+TEST_F(RegistryTest, DeepKeysCostNoMoreThanTheirLine) {
+    std::string deep;
+    for (int level = 0; level < 200000; ++level) deep += "d\\\\";
+    WriteRaw(system, "user.reg", "WINE REGISTRY Version 2\n[" + deep + "e] 1\n\"v\"=\"deep\"\n");
+    RegistryKey key;
+    EXPECT_TRUE(Registry::OpenKey(RegistryRoot::CurrentUser, "D\\d\\D", key));
+    std::string path;
+    for (int level = 0; level < 200000; ++level) path += "d\\";
+    EXPECT_EQ(ReadUser(path + "e", "v"), "deep");
+}
+
 TEST_F(RegistryTest, WrongHeaderGivesAnEmptyFile) {
     for (const char* header : {"WINE REGISTRY Version 1\n", "REGEDIT4\n", "", "\xff\xfe"}) {
         WriteRaw(system, "user.reg", std::string(header) + "[Software\\\\T] 1\n\"v\"=\"x\"\n");
