@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/Cp932.h"
@@ -40,8 +41,15 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Names being expanded right now: a name that refers to itself stays unexpanded inside.
-using InProgress = std::vector<std::string>;
+// One expansion's state. A name that refers to itself stays unexpanded inside its own value;
+// each name is looked up once, so values that name others many times cost no more than their
+// length; no value grows beyond Windows' limit for an environment string.
+struct InProgress {
+    std::vector<std::string> busy;
+    std::vector<std::pair<std::string, std::optional<std::string>>> known;
+};
+
+constexpr size_t kMaxValueLength = 32767;
 
 bool LookUp(std::string_view name, std::string& value, InProgress& busy);
 
@@ -58,13 +66,15 @@ std::string ExpandWith(std::string_view text, InProgress& busy) {
         if (LookUp(text.substr(open + 1, close - open - 1), value, busy)) {
             out += value;
             pos = close + 1;
+            if (out.size() >= kMaxValueLength) break;
         } else {
             // Unset: keep "%NAME" and let the closing "%" open the next name.
             out.append(text, open, close - open);
             pos = close;
         }
     }
-    out.append(text, pos);
+    if (pos < text.size()) out.append(text, pos);
+    if (out.size() > kMaxValueLength) out.resize(kMaxValueLength);
     return out;
 }
 
@@ -129,15 +139,23 @@ bool FromProcess(std::string_view name, std::string& value) {
 
 bool LookUp(std::string_view name, std::string& value, InProgress& busy) {
     if (name.empty()) return false;
-    for (const std::string& open : busy) {
+    for (const auto& [known, result] : busy.known) {
+        if (!SameName(known, name)) continue;
+        if (result) value = *result;
+        return result.has_value();
+    }
+    for (const std::string& open : busy.busy) {
         if (SameName(open, name)) return false;
     }
-    busy.emplace_back(name);
+    busy.busy.emplace_back(name);
     const bool found =
         FromRegistry(RegistryRoot::CurrentUser, kUserEnvironment, name, value, busy) ||
         FromRegistry(RegistryRoot::LocalMachine, kSystemEnvironment, name, value, busy) ||
         FromDefaults(name, value, busy) || FromProcess(name, value);
-    busy.pop_back();
+    busy.busy.pop_back();
+    if (found && value.size() > kMaxValueLength) value.resize(kMaxValueLength);
+    busy.known.emplace_back(std::string(name),
+                            found ? std::optional<std::string>(value) : std::nullopt);
     return found;
 }
 

@@ -72,6 +72,19 @@ TEST_F(EnvironmentTest, ExpandableRegistryValuesAreExpandedOnce) {
     EXPECT_EQ(Environment::Expand("%JAPANESE%\\x"), Sjis("日本\\x"));
 }
 
+TEST_F(EnvironmentTest, ValuesThatDoubleAtEachLevelStayBounded) {
+    std::string lines = "[Environment] 1\n";
+    for (int level = 0; level < 40; ++level) {
+        const std::string next = "%L" + std::to_string(level + 1) + "%";
+        lines += "\"L" + std::to_string(level) + "\"=str(2):\"" + next + next + "\"\n";
+    }
+    lines += "\"L40\"=\"ab\"\n";
+    system.AddUserReg(lines);
+    const std::string expanded = Environment::Expand("%L0%");
+    EXPECT_EQ(expanded.size(), 32767u);
+    EXPECT_EQ(expanded.substr(0, 6), "ababab");
+}
+
 TEST_F(EnvironmentTest, UnsetNamesAndStrayPercentSignsStay) {
     EXPECT_EQ(Environment::Expand("100%"), "100%");
     EXPECT_EQ(Environment::Expand("%%"), "%%");
