@@ -478,19 +478,17 @@ void EncodingString::ConvertJIS2SJIS(std::string& out, const std::string& in, in
     if (&out == &in) return ConvertJIS2SJIS(out, std::string(in), flag);
     int index = 0;
     size_t pos = FindJisEscape(in, 0, index);
-    if (pos == std::string::npos) {
-        out = in;
-        return;
-    }
-    const size_t size = Bound(in.size(), 2);
+    // Without escapes the text is kept as it is; with them, 8-bit katakana may double.
+    const size_t size = Bound(in.size(), pos == std::string::npos ? 1 : 2);
     char* dest = Reserve(out, size);
     if (dest == nullptr) {
         LogMessage(LOG_E, "EncodingString::ConvertJIS2SJIS heap get error[%d]", LoggedSize(size));
         return;
     }
     const Byte* s = Bytes(in);
-    std::memcpy(dest, s, pos);
-    dest += pos;
+    const size_t before = pos == std::string::npos ? in.size() : pos;
+    std::memcpy(dest, s, before);
+    dest += before;
     while (pos != std::string::npos) {
         int nextIndex = 0;
         const size_t next = FindJisEscape(in, pos + 2, nextIndex);
