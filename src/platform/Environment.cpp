@@ -9,6 +9,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Registry.h"
+#include "platform/SjisText.h"
 #include "platform/SystemInfo.h"
 
 namespace platform {
@@ -21,25 +22,6 @@ constexpr std::string_view kSystemEnvironment =
 constexpr std::string_view kUserShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr size_t kNoLimit = SIZE_MAX;
-
-char FoldByte(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Equal without regard to ASCII case; the two bytes of a double-byte character compare exactly.
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t pos = 0; pos < a.size();) {
-        const size_t length = Cp932::CharLength(a, pos);
-        if (length == 2) {
-            if (a.substr(pos, 2) != b.substr(pos, 2)) return false;
-        } else if (FoldByte(a[pos]) != FoldByte(b[pos])) {
-            return false;
-        }
-        pos += length;
-    }
-    return true;
-}
 
 // One expansion's state. A name that refers to itself stays unexpanded inside its own value;
 // each name is looked up once, so values that name others many times cost no more than their
@@ -116,7 +98,7 @@ bool FromDefaults(std::string_view name, std::string& value, InProgress& busy) {
         {"OS", "Windows_NT"},
     };
     for (const auto& [known, text] : defaults) {
-        if (SameName(name, known)) {
+        if (SjisText::EqualNoCase(name, known)) {
             value = ExpandWith(text, busy);
             return true;
         }
@@ -129,7 +111,7 @@ bool FromProcess(std::string_view name, std::string& value) {
         const std::string_view line = *entry;
         const size_t equals = line.find('=', 1);
         if (equals == std::string_view::npos) continue;
-        if (SameName(Cp932::FromUtf8(line.substr(0, equals)), name)) {
+        if (SjisText::EqualNoCase(Cp932::FromUtf8(line.substr(0, equals)), name)) {
             value = Cp932::FromUtf8(line.substr(equals + 1));
             return true;
         }
@@ -140,12 +122,12 @@ bool FromProcess(std::string_view name, std::string& value) {
 bool LookUp(std::string_view name, std::string& value, InProgress& busy) {
     if (name.empty()) return false;
     for (const auto& [known, result] : busy.known) {
-        if (!SameName(known, name)) continue;
+        if (!SjisText::EqualNoCase(known, name)) continue;
         if (result) value = *result;
         return result.has_value();
     }
     for (const std::string& open : busy.busy) {
-        if (SameName(open, name)) return false;
+        if (SjisText::EqualNoCase(open, name)) return false;
     }
     busy.busy.emplace_back(name);
     const bool found =

@@ -11,6 +11,7 @@
 #include "platform/Cp932.h"
 #include "platform/FaultSeam.h"
 #include "platform/PathMap.h"
+#include "platform/SjisText.h"
 #include "platform/SystemError.h"
 
 namespace platform {
@@ -72,15 +73,7 @@ std::string TitleOf(const std::string& name) {
 }
 
 std::string JoinInternal(const std::string& folder, const std::string& name) {
-    std::string path = folder;
-    bool endsWithSeparator = false;
-    for (size_t i = 0; i < path.size();) {
-        size_t length = Cp932::CharLength(path, i);
-        endsWithSeparator = length == 1 && (path[i] == '\\' || path[i] == '/');
-        i += length;
-    }
-    if (!endsWithSeparator) path += '\\';
-    return path + name;
+    return SjisText::EndsWithSeparator(folder) ? folder + name : folder + '\\' + name;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "platform/Cp932.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/SjisText.h"
 #include "platform/SystemError.h"
 #include "platform/SystemInfo.h"
 
@@ -47,21 +48,6 @@ std::string_view Trim(std::string_view text) {
 
 char FoldByte(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Equal without regard to ASCII case; the two bytes of a double-byte character compare exactly.
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t pos = 0; pos < a.size();) {
-        const size_t length = Cp932::CharLength(a, pos);
-        if (length == 2) {
-            if (a.substr(pos, 2) != b.substr(pos, 2)) return false;
-        } else if (FoldByte(a[pos]) != FoldByte(b[pos])) {
-            return false;
-        }
-        pos += length;
-    }
-    return true;
 }
 
 // A bare file name lives in the Windows folder, as on Windows.
@@ -145,7 +131,7 @@ bool Load(const std::string& path, Document& document) {
 Section* FindSection(Document& document, std::string_view name) {
     name = Trim(name);
     for (Section& section : document.sections) {
-        if (SameName(section.name, name)) return &section;
+        if (SjisText::EqualNoCase(section.name, name)) return &section;
     }
     return nullptr;
 }
@@ -153,7 +139,7 @@ Section* FindSection(Document& document, std::string_view name) {
 Entry* FindEntry(Section& section, std::string_view name) {
     name = Trim(name);
     for (Entry& entry : section.entries) {
-        if (SameName(entry.name, name)) return &entry;
+        if (SjisText::EqualNoCase(entry.name, name)) return &entry;
     }
     return nullptr;
 }

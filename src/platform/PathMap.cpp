@@ -12,6 +12,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Prefix.h"
+#include "platform/SjisText.h"
 
 namespace platform {
 
@@ -72,29 +73,6 @@ int DriveIndex(char letter) {
     if (letter >= 'a' && letter <= 'z') return letter - 'a';
     if (letter >= 'A' && letter <= 'Z') return letter - 'A';
     return -1;
-}
-
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-// Splits an internal path into its names by characters, so that a 0x5C trail byte stays inside
-// its character. Empty names are dropped.
-std::vector<std::string> InternalNames(std::string_view path) {
-    std::vector<std::string> names;
-    std::string current;
-    for (size_t i = 0; i < path.size();) {
-        size_t length = Cp932::CharLength(path, i);
-        if (length == 1 && IsSeparator(path[i])) {
-            if (!current.empty()) names.push_back(std::move(current));
-            current.clear();
-        } else {
-            current.append(path.substr(i, length));
-        }
-        i += length;
-    }
-    if (!current.empty()) names.push_back(std::move(current));
-    return names;
 }
 
 std::vector<std::string> NativeNames(std::string_view path) {
@@ -191,9 +169,10 @@ std::string PathMap::ToNative(std::string_view internal) {
     std::string absolute;
     if (HasDrive(internal)) {
         absolute = std::string(internal);
-    } else if (internal.size() >= 2 && IsSeparator(internal[0]) && IsSeparator(internal[1])) {
+    } else if (internal.size() >= 2 && SjisText::IsSeparator(internal[0]) &&
+               SjisText::IsSeparator(internal[1])) {
         return {};  // UNC paths name no drive of the emulated system
-    } else if (!internal.empty() && IsSeparator(internal[0])) {
+    } else if (!internal.empty() && SjisText::IsSeparator(internal[0])) {
         absolute = CurrentFolder().substr(0, 2) + std::string(internal);
     } else {
         absolute = CurrentFolder() + "\\" + std::string(internal);
@@ -201,7 +180,7 @@ std::string PathMap::ToNative(std::string_view internal) {
     const int drive = DriveIndex(absolute[0]);
     const std::string root = Drives()[drive];
     if (root.empty()) return {};
-    return BuildNative(root, Normalize(InternalNames(std::string_view(absolute).substr(2))));
+    return BuildNative(root, Normalize(SjisText::SplitNames(std::string_view(absolute).substr(2))));
 }
 
 std::string PathMap::ToInternal(std::string_view native) {

@@ -7,9 +7,11 @@
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
 #include "platform/PathMap.h"
+#include "platform/SjisText.h"
 #include "support/Log.h"
 
 using platform::Cp932;
+using platform::SjisText;
 
 namespace CommonTools {
 
@@ -17,10 +19,6 @@ namespace {
 
 std::mutex folderMutex;
 std::string workingFolder;
-
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
 
 char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
@@ -35,7 +33,7 @@ size_t AfterLastSeparator(const std::string& path, size_t from = 0) {
     size_t after = from;
     for (size_t i = from; i < path.size();) {
         size_t length = Cp932::CharLength(path, i);
-        if (length == 1 && IsSeparator(path[i])) after = i + 1;
+        if (length == 1 && SjisText::IsSeparator(path[i])) after = i + 1;
         i += length;
     }
     return after;
@@ -169,30 +167,11 @@ int FindNoCase(const std::string& text, const std::string& keyword) {
 }
 
 bool EndsWithSeparator(const std::string& path) {
-    bool separator = false;
-    for (size_t i = 0; i < path.size();) {
-        size_t length = Cp932::CharLength(path, i);
-        separator = length == 1 && IsSeparator(path[i]);
-        i += length;
-    }
-    return separator;
+    return SjisText::EndsWithSeparator(path);
 }
 
 std::vector<std::string> SplitNames(const std::string& path) {
-    std::vector<std::string> names;
-    std::string current;
-    for (size_t i = 0; i < path.size();) {
-        size_t length = Cp932::CharLength(path, i);
-        if (length == 1 && IsSeparator(path[i])) {
-            if (!current.empty()) names.push_back(std::move(current));
-            current.clear();
-        } else {
-            current.append(path, i, length);
-        }
-        i += length;
-    }
-    if (!current.empty()) names.push_back(std::move(current));
-    return names;
+    return SjisText::SplitNames(path);
 }
 
 }  // namespace CommonTools

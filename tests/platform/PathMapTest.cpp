@@ -6,6 +6,7 @@
 #include "EmulatedSystem.h"
 #include "platform/PathMap.h"
 #include "platform/Prefix.h"
+#include "platform/SjisText.h"
 
 namespace fs = std::filesystem;
 using platform::PathMap;
@@ -85,4 +86,16 @@ TEST(PathMapWithoutPrefix, OnlyZIsMapped) {
     EXPECT_EQ(PathMap::ToNative("C:\\x"), "");
     EXPECT_EQ(PathMap::ToNative("Z:\\x"), "/x");
     EXPECT_EQ(PathMap::ToInternal("/x"), "Z:\\x");
+}
+
+TEST(SjisText, WalksByCharacters) {
+    using platform::SjisText;
+    const std::string software = Sjis("ソフト");  // ソ ends in 0x5C
+    EXPECT_TRUE(SjisText::EqualNoCase("Software\\" + software, "SOFTWARE\\" + software));
+    EXPECT_FALSE(SjisText::EqualNoCase(Sjis("ａ"), Sjis("Ａ"))) << "only ASCII letters fold";
+    EXPECT_FALSE(SjisText::EqualNoCase("ab", "abc"));
+    EXPECT_FALSE(SjisText::EndsWithSeparator("C:\\" + software));
+    EXPECT_TRUE(SjisText::EndsWithSeparator("C:/" + software + "/"));
+    EXPECT_EQ(SjisText::SplitNames("\\\\" + software + "//x\\"),
+              (std::vector<std::string>{software, "x"}));
 }
