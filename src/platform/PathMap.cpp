@@ -60,13 +60,23 @@ std::array<std::string, 26> ReadDriveMap() {
     return roots;
 }
 
-std::array<std::string, 26> Drives() {
-    std::lock_guard<std::mutex> lock(driveMutex);
+void RefreshDrives() {
     if (driveMap.generation != Prefix::Generation()) {
         driveMap.roots = ReadDriveMap();
         driveMap.generation = Prefix::Generation();
     }
+}
+
+std::array<std::string, 26> Drives() {
+    std::lock_guard<std::mutex> lock(driveMutex);
+    RefreshDrives();
     return driveMap.roots;
+}
+
+std::string DriveRoot(int drive) {
+    std::lock_guard<std::mutex> lock(driveMutex);
+    RefreshDrives();
+    return driveMap.roots[drive];
 }
 
 int DriveIndex(char letter) {
@@ -178,7 +188,7 @@ std::string PathMap::ToNative(std::string_view internal) {
         absolute = CurrentFolder() + "\\" + std::string(internal);
     }
     const int drive = DriveIndex(absolute[0]);
-    const std::string root = Drives()[drive];
+    const std::string root = DriveRoot(drive);
     if (root.empty()) return {};
     return BuildNative(root, Normalize(SjisText::SplitNames(std::string_view(absolute).substr(2))));
 }

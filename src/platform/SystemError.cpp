@@ -17,11 +17,13 @@ void SystemError::SetLast(int error) {
 }
 
 std::string SystemError::Text(int error) {
-    if (error == 0) return {};
     char buffer[256];
     // The GNU strerror_r returns the text, which may or may not live in the buffer.
     const char* text = strerror_r(error, buffer, sizeof buffer);
-    return text ? std::string(text) : std::string();
+    if (!text) return {};
+    // A code the system does not know has no text, as FormatMessage fails on it.
+    if (std::strncmp(text, "Unknown error", 13) == 0) return {};
+    return text;
 }
 
 }  // namespace platform

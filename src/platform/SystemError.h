@@ -10,7 +10,8 @@ class SystemError {
 public:
     static int Last();
     static void SetLast(int error);
-    // The system's description of an error code (strerror); empty when the system has none.
+    // The system's description of an error code (strerror); empty for a code the system does
+    // not know.
     static std::string Text(int error);
 };
 

@@ -99,3 +99,11 @@ TEST(SjisText, WalksByCharacters) {
     EXPECT_EQ(SjisText::SplitNames("\\\\" + software + "//x\\"),
               (std::vector<std::string>{software, "x"}));
 }
+
+TEST_F(EmulatedSystemTest, InvalidShiftJisNamesAreReplacedNotDropped) {
+    // A lead byte without its trail byte becomes "・", as the ANSI functions replace it; a lead
+    // byte takes the byte after it, whatever it is, as Windows does.
+    EXPECT_EQ(PathMap::ToNative("C:\\dir\\bad\x81"), RealRoot(system) + "/drive_c/dir/bad・");
+    EXPECT_EQ(PathMap::ToNative("C:\\bad\x81.url"), RealRoot(system) + "/drive_c/bad・url");
+    EXPECT_EQ(PathMap::ToInternal(RealRoot(system) + "/drive_c/bad・"), "C:\\bad" + Sjis("・"));
+}

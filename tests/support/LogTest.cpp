@@ -92,7 +92,7 @@ TEST_F(EmulatedSystemTest, SystemErrorsAreLoggedWithTheirText) {
               Sjis("[2026/12/08 12:00:00.000-E] MSBrowser::Save 指定ファイルのコピーが出来ません。 "
                    "SystemMessage=(No such file or directory)\r\n"));
     EXPECT_EQ(platform::SystemError::Last(), ENOENT) << "logging keeps the caller's error";
-    platform::SystemError::SetLast(0);
-    LogSystemError("no error, no line");
-    EXPECT_EQ(system.ReadFile(kTodayLog).find("no error"), std::string::npos);
+    platform::SystemError::SetLast(987654);
+    LogSystemError("unknown code, no line");
+    EXPECT_EQ(system.ReadFile(kTodayLog).find("unknown code"), std::string::npos);
 }
