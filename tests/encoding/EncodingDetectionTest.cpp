@@ -82,6 +82,9 @@ TEST_F(EncodingDetectionTest, EucJpNeedsMorePairsThanTheThreshold) {
     EXPECT_EQ(Detect(kUrlLine + Euc("日本語です")), 3);
     EXPECT_EQ(Detect(Euc("日本語") + "\x1B$B"), 5);
 
+    // EUC-JP half-width katakana (0x8E lead) decide nothing: the kanji after them still count.
+    EXPECT_EQ(Detect(Euc("ｶﾅの日本語です")), 3);
+
     EncodingString::SetEUCThreshold(1);
     EXPECT_EQ(Detect(Euc("日本")), 3);
 
@@ -102,8 +105,10 @@ TEST_F(EncodingDetectionTest, DetectionIsLoggedOnlyAtTheDetailLevel) {
     SetLogLevel(LOG_V);
     Detect("日本");
     Detect(Euc("日本語です"));
+    Detect(Sjis("ｶﾅ"));
     std::string out;
     encoding.ConvertAuto(0, out, Sjis("日本"), 0);
+    encoding.Convert(103, out, "abc", 0);
     const std::string log = system.ReadFile(logPath);
     for (const char* line : {"EncodingString::CheckEncodingType 自動判別の開始",
                              "EncodingString::CheckEncodingType Unicodeと認識されました。",
@@ -111,7 +116,11 @@ TEST_F(EncodingDetectionTest, DetectionIsLoggedOnlyAtTheDetailLevel) {
                              "EncodingString::CheckEncodingType EUCと認識されました。",
                              "EncodingString::Convert(Auto) 自動検出開始",
                              "EncodingString::CheckEncodingType SJISと認識されました。",
-                             "EncodingString::Convert(Auto) 自動検出(2) 終了"}) {
+                             "EncodingString::Convert(Auto) 自動検出(2) 終了",
+                             "EncodingString::CheckEncodingType JISで半角カナが混じっている?",
+                             "EncodingString::CheckEncodingType 自動判別終了(1) ",
+                             "EncodingString::Convert 手動で変換　開始",
+                             "EncodingString::Convert 手動で変換(103)　終了"}) {
         EXPECT_NE(log.find(Sjis(line)), std::string::npos) << line;
     }
 }
