@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -13,36 +14,24 @@
 #include "platform/SystemError.h"
 #include "platform/SystemInfo.h"
 #include "platform/UrlCheck.h"
+#include "support/CommonTools.h"
 #include "support/Log.h"
 #include "support/UserPrompt.h"
 
 namespace {
 
-// Lines longer than this are not shortcut lines; it bounds memory on binary files.
+// Lines this long are not shortcut lines: they are not taken as URLs.
 constexpr size_t kLineLimit = 64 * 1024;
 // Shortcut files are a few hundred bytes; a larger file is some other file and is not read.
-constexpr uint64_t kSizeLimit = 1024 * 1024;
+constexpr size_t kSizeLimit = 1024 * 1024;
 
 constexpr const char* kInternetSettingsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 // Buffer size of the registry values read, terminating zero included.
 constexpr size_t kValueLimit = 260;
 
-// Left part, a backslash unless it already ends in one, and the right part.
-std::string JoinPath(const std::string& left, const std::string& right) {
-    if (left.empty()) return right;
-    size_t pos = 0;
-    bool endsInBackslash = false;
-    while (pos < left.size()) {
-        const size_t length = platform::Cp932::CharLength(left, pos);
-        endsInBackslash = length == 1 && left[pos] == '\\';
-        pos += length;
-    }
-    return endsInBackslash ? left + right : left + "\\" + right;
-}
-
 // Byte offset of the first "http" that starts a character, or npos.
-size_t FindHttp(const std::string& line) {
+size_t FindHttp(std::string_view line) {
     for (size_t pos = 0; pos < line.size(); pos += platform::Cp932::CharLength(line, pos)) {
         if (line.compare(pos, 4, "http") == 0) return pos;
     }
@@ -145,18 +134,26 @@ std::string MSBrowser::ShortcutText(const std::string& url) {
 
 std::string MSBrowser::ReadShortcutURL(const std::string& file) {
     platform::File input;
-    uint64_t size = 0;
-    if (!input.Open(file, platform::File::Mode::Read, true) || !input.Size(size) ||
-        size > kSizeLimit) {
-        return std::string();
+    if (!input.Open(file, platform::File::Mode::Read, true)) return std::string();
+    // Read at most one byte past the limit: a larger file is some other file, and a device that
+    // never ends (a link to one in the tree) is cut off there instead of read for ever.
+    std::string content;
+    char buffer[4096];
+    for (size_t got; (got = input.Read(buffer, sizeof buffer)) > 0;) {
+        content.append(buffer, got);
+        if (content.size() > kSizeLimit) return std::string();
     }
-    std::string line;
-    while (input.ReadLine(line, kLineLimit)) {
-        if (line.size() < kLineLimit && line.compare(0, 4, "URL=") == 0) {
+    for (size_t start = 0; start < content.size();) {
+        size_t end = content.find('\n', start);
+        const bool ended = end != std::string::npos;
+        if (!ended) end = content.size();
+        std::string_view line(content.data() + start, end - start);
+        if (ended && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+        start = end + 1;
+        if (line.size() < kLineLimit && line.substr(0, 4) == "URL=") {
             const size_t http = FindHttp(line);
-            if (http != std::string::npos) {
-                std::string candidate = line.substr(http);
-                if (platform::UrlCheck::IsValid(candidate)) return candidate;
+            if (http != std::string::npos && platform::UrlCheck::IsValid(line.substr(http))) {
+                return std::string(line.substr(http));
             }
         }
     }
@@ -268,18 +265,19 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
         return;
     }
     if (item.IsFolder()) {
-        const std::string target = JoinPath(folder, item.GetPath());
+        const std::string target = CommonTools::MakePath(folder, item.GetPath(), "");
         if (platform::FileSystem::CreateFolder(target) !=
             platform::FileSystem::CreateResult::Created) {
             LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
         }
         return;
     }
-    const std::string target = JoinPath(folder, item.GetPath()) + ".url";
+    const std::string target = CommonTools::MakePath(folder, item.GetPath(), "") + ".url";
     // A profile read from a Favorites folder still has its shortcut files: copy them unchanged.
     // Without a favorites path there is nothing to copy from.
     if (!favoritesPath.empty()) {
-        const std::string source = JoinPath(favoritesPath, item.GetPath()) + ".url";
+        const std::string source =
+            CommonTools::MakePath(favoritesPath, item.GetPath(), "") + ".url";
         if (platform::FileSystem::Exists(source)) {
             if (platform::FileSystem::CopyFile(source, target)) {
                 ++count;

@@ -159,6 +159,10 @@ TEST_F(MSBrowserTest, BadShortcutFilesGiveDefinedResults) {
                      "URL=\x83http://fake.example/ http://real.example/\r\n");
     system.WriteFile(kFavorites + "\\empty.url", "");
     system.WriteFile(kFavorites + "\\noeol.url", "URL=http://noeol.example/");
+    // A link to a device that never ends is cut off, not read for ever.
+    if (std::filesystem::exists("/dev/zero")) {
+        std::filesystem::create_symlink("/dev/zero", system.Native(kFavorites + "\\zero.url"));
+    }
 
     browser.Load(kFavorites, &profile);
     const std::vector<Entry> expected = {
@@ -242,6 +246,27 @@ TEST_F(MSBrowserTest, SaveCopiesTheShortcutFilesOfItsFavoritesFolder) {
     EXPECT_EQ(system.ReadFile(kOutput + "\\secure.url"),
               system.ReadFile(kFavorites + "\\secure.url"));
     EXPECT_EQ(system.ReadFile(kOutput + "\\two.url"), system.ReadFile(kFavorites + "\\two.url"));
+}
+
+TEST_F(MSBrowserTest, SaveWithoutFavoritesPathLooksForNoSourceFile) {
+    // The relative path alone would name a file at the root of the current drive: with the
+    // current folder on C:, C:\a.url is that file, and it must not be copied.
+    system.MakeFolder("C:\\Pennawick");
+    system.WriteFile("C:\\a.url", "not a shortcut of this profile");
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(system.Native("C:\\Pennawick"));
+    auto item = std::make_unique<FavoritesItem>();
+    item->SetURL("http://a.example/");
+    item->SetPath("\\a");
+    profile.AddItem(std::move(item));
+    system.MakeFolder(kOutput);
+    const int count = browser.Save(kOutput, &profile);
+    std::filesystem::current_path(saved);
+
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(system.ReadFile(kOutput + "\\a.url"),
+              "[DEFAULT]\r\nBASEURL=http://a.example/\r\n[InternetShortcut]\r\n"
+              "URL=http://a.example/\r\nModified=C01E14E0FE9EBF012E\r\n");
 }
 
 TEST_F(MSBrowserTest, SaveChecksTheOutputFolderFirst) {
