@@ -1,6 +1,8 @@
 #include "platform/File.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -29,6 +31,36 @@ const char* ModeText(File::Mode mode) {
             return "r+b";
     }
     return "rb";
+}
+
+int OpenFlags(File::Mode mode) {
+    switch (mode) {
+        case File::Mode::Read:
+            return O_RDONLY;
+        case File::Mode::Write:
+            return O_WRONLY | O_CREAT | O_TRUNC;
+        case File::Mode::Append:
+            return O_WRONLY | O_CREAT | O_APPEND;
+        case File::Mode::ReadWrite:
+            return O_RDWR;
+    }
+    return O_RDONLY;
+}
+
+// Opens only regular files, as Windows has nothing else to open in a folder: a folder, a named
+// pipe or a device is refused. Opening does not block, so a pipe without a writer cannot hang.
+int OpenRegularFile(const std::string& nativePath, File::Mode mode) {
+    const int descriptor = open(nativePath.c_str(), OpenFlags(mode) | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (descriptor < 0) return -1;
+    struct stat info {};
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+        close(descriptor);
+        errno = error;
+        return -1;
+    }
+    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    return descriptor;
 }
 
 bool Fail() {
@@ -71,8 +103,15 @@ bool File::Open(const std::string& path, Mode mode, bool text) {
         return false;
     }
     if (FaultSeam::ShouldFail(Op::Open, nativePath_)) return Fail();
-    stream_ = std::fopen(nativePath_.c_str(), ModeText(mode));
-    if (!stream_) return Fail();
+    const int descriptor = OpenRegularFile(nativePath_, mode);
+    if (descriptor < 0) return Fail();
+    stream_ = fdopen(descriptor, ModeText(mode));
+    if (!stream_) {
+        const int error = errno;
+        close(descriptor);
+        SystemError::SetLast(error);
+        return false;
+    }
     return true;
 }
 
@@ -121,6 +160,10 @@ size_t File::Read(void* buffer, size_t size) {
     size_t got = std::fread(buffer, 1, size, stream_);
     if (got < size && std::ferror(stream_)) Fail();
     return got;
+}
+
+bool File::Failed() const {
+    return stream_ && std::ferror(stream_);
 }
 
 bool File::ReadAll(std::string& content) {

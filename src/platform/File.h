@@ -37,8 +37,10 @@ public:
     // only guards against unbounded growth on binary data (0 = no limit): the rest of such a
     // line is read and dropped.
     bool ReadLine(std::string& line, size_t limit = 0);
-    // Reads up to `size` bytes; the count read.
+    // Reads up to `size` bytes; the count read (short at the end of the file or on an error).
     size_t Read(void* buffer, size_t size);
+    // Whether a read failed (as opposed to reaching the end of the file).
+    bool Failed() const;
     // Reads the rest of the file.
     bool ReadAll(std::string& content);
 

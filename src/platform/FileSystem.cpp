@@ -1,7 +1,6 @@
 #include "platform/FileSystem.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/FaultSeam.h"
+#include "platform/File.h"
 #include "platform/PathMap.h"
 #include "platform/SjisText.h"
 #include "platform/SystemError.h"
@@ -170,57 +170,18 @@ FileSystem::CreateResult FileSystem::CreateFolder(const std::string& path) {
 }
 
 bool FileSystem::CopyFile(const std::string& source, const std::string& target) {
-    std::string from;
-    std::string to;
-    if (!Resolve(source, from) || !Resolve(target, to)) return false;
-    if (FaultSeam::ShouldFail(Op::Open, from)) return Fail();
-    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return Fail();
-    if (FaultSeam::ShouldFail(Op::Open, to)) {
-        int error = errno;
-        close(in);
-        SystemError::SetLast(error);
-        return false;
-    }
-    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (out < 0) {
-        int error = errno;
-        close(in);
-        SystemError::SetLast(error);
-        return false;
-    }
-    bool ok = true;
-    char buffer[65536];
+    File input;
+    File output;
+    if (!input.Open(source, File::Mode::Read, false)) return false;
+    if (!output.Open(target, File::Mode::Write, false)) return false;
+    std::vector<char> buffer(65536);
     for (;;) {
-        ssize_t got = read(in, buffer, sizeof buffer);
-        if (got == 0) break;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ok = Fail();
-            break;
-        }
-        if (FaultSeam::ShouldFail(Op::Write, to)) {
-            ok = Fail();
-            break;
-        }
-        for (ssize_t done = 0; done < got;) {
-            ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                ok = Fail();
-                break;
-            }
-            done += put;
-        }
-        if (!ok) break;
+        const size_t got = input.Read(buffer.data(), buffer.size());
+        if (got > 0 && !output.Write(std::string_view(buffer.data(), got))) return false;
+        if (got < buffer.size()) break;
     }
-    close(in);
-    if (FaultSeam::ShouldFail(Op::Close, to)) {
-        close(out);
-        return Fail();
-    }
-    if (close(out) != 0 && ok) ok = Fail();
-    return ok;
+    if (input.Failed()) return false;
+    return output.Close();
 }
 
 bool FileSystem::MoveFile(const std::string& source, const std::string& target) {

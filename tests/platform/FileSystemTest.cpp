@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -174,4 +175,17 @@ TEST_F(EmulatedSystemTest, FileFaultsReachTheCaller) {
     EXPECT_EQ(SystemError::Last(), ENOENT);
     EXPECT_FALSE(file.Open("C:\\" + std::string(300, 'n'), File::Mode::Write, true));
     EXPECT_EQ(SystemError::Last(), ENAMETOOLONG);
+}
+
+TEST_F(EmulatedSystemTest, OnlyRegularFilesOpen) {
+    system.MakeFolder("C:\\dir");
+    File file;
+    EXPECT_FALSE(file.Open("C:\\dir", File::Mode::Read, true));
+    EXPECT_EQ(SystemError::Last(), EISDIR);
+    // A named pipe without a writer would block an ordinary open for ever.
+    ASSERT_EQ(mkfifo(system.Native("C:\\pipe.url").c_str(), 0600), 0);
+    EXPECT_FALSE(file.Open("C:\\pipe.url", File::Mode::Read, true));
+    std::filesystem::create_symlink("/dev/zero", system.Native("C:\\zero.url"));
+    EXPECT_FALSE(file.Open("C:\\zero.url", File::Mode::Read, false));
+    EXPECT_FALSE(FileSystem::CopyFile("C:\\pipe.url", "C:\\copy.url"));
 }
