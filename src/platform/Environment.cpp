@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Cp932.h"
@@ -25,20 +26,35 @@ constexpr size_t kNoLimit = SIZE_MAX;
 
 // One expansion's state. A name that refers to itself stays unexpanded inside its own value;
 // each name is looked up once, so values that name others many times cost no more than their
-// length; no value grows beyond Windows' limit for an environment string.
+// length; names nest at most kMaxNesting deep, so a long chain of values naming each other cannot
+// exhaust the stack; no value grows beyond Windows' limit for an environment string.
 struct InProgress {
-    std::vector<std::string> busy;
-    std::vector<std::pair<std::string, std::optional<std::string>>> known;
+    std::vector<std::string> busy;                                      // folded names
+    std::unordered_map<std::string, std::optional<std::string>> known;  // by folded name
 };
 
 constexpr size_t kMaxValueLength = 32767;
+constexpr size_t kMaxNesting = 64;
+
+// The name as the lookups compare it: ASCII letters folded, double-byte characters kept.
+std::string FoldName(std::string_view name) {
+    std::string folded(name);
+    for (size_t pos = 0; pos < folded.size();) {
+        const size_t length = Cp932::CharLength(folded, pos);
+        if (length == 1 && folded[pos] >= 'A' && folded[pos] <= 'Z')
+            folded[pos] = static_cast<char>(folded[pos] - 'A' + 'a');
+        pos += length;
+    }
+    return folded;
+}
 
 bool LookUp(std::string_view name, std::string& value, InProgress& busy);
 
 std::string ExpandWith(std::string_view text, InProgress& busy) {
     std::string out;
     size_t pos = 0;
-    while (pos < text.size()) {
+    // Once the result is full, the rest of the text cannot change it.
+    while (pos < text.size() && out.size() < kMaxValueLength) {
         const size_t open = text.find('%', pos);
         if (open == std::string_view::npos) break;
         const size_t close = text.find('%', open + 1);
@@ -48,14 +64,14 @@ std::string ExpandWith(std::string_view text, InProgress& busy) {
         if (LookUp(text.substr(open + 1, close - open - 1), value, busy)) {
             out += value;
             pos = close + 1;
-            if (out.size() >= kMaxValueLength) break;
         } else {
             // Unset: keep "%NAME" and let the closing "%" open the next name.
             out.append(text, open, close - open);
             pos = close;
         }
     }
-    if (pos < text.size()) out.append(text, pos);
+    if (pos < text.size() && out.size() < kMaxValueLength)
+        out.append(text.substr(pos, kMaxValueLength - out.size()));
     if (out.size() > kMaxValueLength) out.resize(kMaxValueLength);
     return out;
 }
@@ -121,23 +137,23 @@ bool FromProcess(std::string_view name, std::string& value) {
 
 bool LookUp(std::string_view name, std::string& value, InProgress& busy) {
     if (name.empty()) return false;
-    for (const auto& [known, result] : busy.known) {
-        if (!SjisText::EqualNoCase(known, name)) continue;
-        if (result) value = *result;
-        return result.has_value();
+    std::string folded = FoldName(name);
+    if (auto found = busy.known.find(folded); found != busy.known.end()) {
+        if (found->second) value = *found->second;
+        return found->second.has_value();
     }
+    if (busy.busy.size() >= kMaxNesting) return false;
     for (const std::string& open : busy.busy) {
-        if (SjisText::EqualNoCase(open, name)) return false;
+        if (open == folded) return false;
     }
-    busy.busy.emplace_back(name);
+    busy.busy.push_back(folded);
     const bool found =
         FromRegistry(RegistryRoot::CurrentUser, kUserEnvironment, name, value, busy) ||
         FromRegistry(RegistryRoot::LocalMachine, kSystemEnvironment, name, value, busy) ||
         FromDefaults(name, value, busy) || FromProcess(name, value);
     busy.busy.pop_back();
     if (found && value.size() > kMaxValueLength) value.resize(kMaxValueLength);
-    busy.known.emplace_back(std::string(name),
-                            found ? std::optional<std::string>(value) : std::nullopt);
+    busy.known.emplace(std::move(folded), found ? std::optional<std::string>(value) : std::nullopt);
     return found;
 }
 

@@ -210,6 +210,8 @@ size_t IniFile::GetString(std::string_view section, std::string_view key,
                           std::string_view defaultValue, size_t size, std::string& value,
                           const std::string& path) {
     const std::optional<std::string> found = FindValue(path, section, key);
+    // The default loses its trailing blanks, as Windows strips them from the buffer.
+    while (!defaultValue.empty() && defaultValue.back() == ' ') defaultValue.remove_suffix(1);
     value = Fit(found ? std::string_view(*found) : defaultValue, size);
     return value.size();
 }

@@ -17,9 +17,10 @@ namespace platform {
 // Windows folder. Every call reads the file afresh; nothing is cached.
 class IniFile {
 public:
-    // GetPrivateProfileStringA: the value, or `defaultValue` when the file, section or key is
-    // missing (or the key has no "="), cut to fit a buffer of `size` bytes with its terminating
-    // zero (so at most size - 1 bytes, never half a double-byte character). Returns the length.
+    // GetPrivateProfileStringA: the value, or `defaultValue` without its trailing blanks when the
+    // file, section or key is missing (or the key has no "="), cut to fit a buffer of `size` bytes
+    // with its terminating zero (so at most size - 1 bytes, never half a double-byte character).
+    // Returns the length.
     static size_t GetString(std::string_view section, std::string_view key,
                             std::string_view defaultValue, size_t size, std::string& value,
                             const std::string& path);

@@ -85,6 +85,31 @@ TEST_F(EnvironmentTest, ValuesThatDoubleAtEachLevelStayBounded) {
     EXPECT_EQ(expanded.substr(0, 6), "ababab");
 }
 
+// Damaged or hostile Environment keys: a chain of values each naming the next, and a value naming
+// a great many unset names, expand in bounded time and stack.
+TEST_F(EnvironmentTest, LongChainsAndManyNamesStayBounded) {
+    std::string lines = "[Environment] 1\n";
+    const int links = 100000;
+    for (int link = 0; link < links; ++link) {
+        lines +=
+            "\"V" + std::to_string(link) + "\"=str(2):\"%V" + std::to_string(link + 1) + "%\"\n";
+    }
+    for (int link = 0; link < 5; ++link) {
+        lines +=
+            "\"S" + std::to_string(link) + "\"=str(2):\"%S" + std::to_string(link + 1) + "%\"\n";
+    }
+    lines += "\"S5\"=\"end\"\n\"Many\"=str(2):\"";
+    for (int name = 0; name < 200000; ++name) lines += "%u" + std::to_string(name) + "%";
+    lines += "\"\n";
+    system.AddUserReg(lines);
+    EXPECT_EQ(Environment::Expand("%S0%"), "end");
+    const std::string chain = Environment::Expand("%V0%");
+    EXPECT_TRUE(chain.starts_with("%V") && chain.ends_with("%")) << chain;
+    const std::string many = Environment::Expand("%Many%");
+    EXPECT_EQ(many.size(), 32767u);
+    EXPECT_TRUE(many.starts_with("%u0%%u1%%u2%")) << many.substr(0, 20);
+}
+
 TEST_F(EnvironmentTest, UnsetNamesAndStrayPercentSignsStay) {
     EXPECT_EQ(Environment::Expand("100%"), "100%");
     EXPECT_EQ(Environment::Expand("%%"), "%%");

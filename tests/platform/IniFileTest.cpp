@@ -202,6 +202,9 @@ TEST_F(IniFileTest, IntegersAndMissingFiles) {
     EXPECT_EQ(IniFile::GetInt("I", "big", 5, kPath), static_cast<int>(99999999999 % 4294967296));
     EXPECT_EQ(IniFile::GetInt("I", "x", 5, "C:\\ini\\none.ini"), 5);
     EXPECT_EQ(Get("I", "x", "d"), "d");
+    // A default loses its trailing blanks, not its leading ones.
+    EXPECT_EQ(Get("I", "x", "  d e  "), "  d e");
+    EXPECT_EQ(Get("I", "x", "   "), "");
     EXPECT_TRUE(IniFile::SectionNames("C:\\ini\\none.ini").empty());
 }
 

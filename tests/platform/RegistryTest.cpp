@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -159,6 +161,15 @@ TEST_F(RegistryTest, MissingPrefixOrFilesAreAnEmptyRegistry) {
     RegistryKey key;
     EXPECT_FALSE(Registry::OpenKey(RegistryRoot::CurrentUser, "", key));
     EXPECT_TRUE(Registry::OpenKey(RegistryRoot::LocalMachine, "", key));
+
+    // Something other than a file in its place reads as missing, without waiting for a writer.
+    const std::string fifo = system.Root() + "/user.reg";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::remove(system.Root() + "/system.reg");
+    std::filesystem::create_directory(system.Root() + "/system.reg");
+    platform::Prefix::Reset();
+    EXPECT_FALSE(Registry::OpenKey(RegistryRoot::CurrentUser, "", key));
+    EXPECT_FALSE(Registry::OpenKey(RegistryRoot::LocalMachine, "", key));
 
     const std::string missing = system.Root() + "/no-such-prefix";
     setenv("WINEPREFIX", missing.c_str(), 1);
