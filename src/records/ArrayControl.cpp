@@ -117,7 +117,7 @@ int ArrayControl::BinarySearch(int& index, const std::vector<URLInfo*>& array,
         search.GetURL(), key);
 }
 
-int ArrayControl::BinarySearchURL(int& index, const std::vector<std::unique_ptr<URLInfo>>& array,
+int ArrayControl::BinarySearchURL(int& index, const std::vector<URLInfo*>& array,
                                   std::string_view url) {
     if (Search(
             index, array, [&](const URLInfo& entry) { return CompareURLText(url, entry.GetURL()); },

@@ -34,7 +34,7 @@ public:
                             int key);
     // The same under the URL key, for a URL text without a record around it. The form of the
     // URL with (or without) one trailing slash is found wherever it lies in the array.
-    static int BinarySearchURL(int& index, const std::vector<std::unique_ptr<URLInfo>>& array,
+    static int BinarySearchURL(int& index, const std::vector<URLInfo*>& array,
                                std::string_view url);
 
 private:

@@ -22,6 +22,11 @@ URLDB::URLDB(int everyusePeriodCode, int genrePeriodCode, int recentThreshold)
       everyusePeriod_(PeriodSeconds(everyusePeriodCode)),
       recentThreshold_(recentThreshold) {}
 
+URLDB::~URLDB() {
+    resultArray_.clear();
+    for (URLInfo* record : urlArray_) delete record;
+}
+
 int32_t URLDB::PeriodSeconds(int code) {
     if (code < 0 || code >= static_cast<int>(std::size(kPeriods))) return 0;
     return kPeriods[code];
@@ -55,8 +60,10 @@ int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
 
     if (found && update) {
         LogMessage(LOG_V, "URLDB::Add URLを更新 (%s)", taken->GetURL().c_str());
-        urlArray_[static_cast<size_t>(index)]->UpdateFrom(*taken);
-        return index;
+        URLInfo* stored = urlArray_[static_cast<size_t>(index)];
+        const bool formChanges = stored->GetURL() != taken->GetURL();
+        stored->UpdateFrom(*taken);
+        return formChanges ? MoveIntoOrder(index) : index;
     }
     if (found) {
         LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", taken->GetURL().c_str());
@@ -67,16 +74,35 @@ int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
     } else {
         LogMessage(LOG_V, "URLDB::Add 最後に追加する。 (%s)", taken->GetURL().c_str());
     }
-    URLInfo* stored = taken.get();
-    urlArray_.insert(urlArray_.begin() + index, std::move(taken));
+    urlArray_.insert(urlArray_.begin() + index, taken.get());
+    URLInfo* stored = taken.release();
     RefreshEveryuse(stored);
     return index;
+}
+
+// A merge may give the stored record the other form of its URL. With texts that sort between
+// the two forms ("page", "page.html", "page/"), the record then no longer stands in order; move
+// it to where its new text belongs, so that later searches still find every record.
+int URLDB::MoveIntoOrder(int index) {
+    const auto at = urlArray_.begin() + index;
+    URLInfo* record = *at;
+    const bool afterPrevious = at == urlArray_.begin() || (*(at - 1))->GetURL() < record->GetURL();
+    const bool beforeNext = at + 1 == urlArray_.end() || record->GetURL() < (*(at + 1))->GetURL();
+    if (afterPrevious && beforeNext) return index;
+    urlArray_.erase(at);
+    // std::string orders by unsigned bytes, as the records are sorted.
+    const auto place = std::lower_bound(urlArray_.begin(), urlArray_.end(), record,
+                                        [](const URLInfo* entry, const URLInfo* value) {
+                                            return entry->GetURL() < value->GetURL();
+                                        });
+    // The erase left room for the record, so this insertion does not allocate.
+    return static_cast<int>(urlArray_.insert(place, record) - urlArray_.begin());
 }
 
 URLInfo* URLDB::GetURLInfo(std::string_view url) {
     int index = 0;
     if (!ArrayControl::BinarySearchURL(index, urlArray_, url)) return nullptr;
-    return urlArray_[static_cast<size_t>(index)].get();
+    return urlArray_[static_cast<size_t>(index)];
 }
 
 const URLInfo* URLDB::GetURLInfo(std::string_view url) const {
@@ -85,7 +111,7 @@ const URLInfo* URLDB::GetURLInfo(std::string_view url) const {
 
 URLInfo* URLDB::GetAt(int index) {
     if (index < 0 || index >= GetCount()) return nullptr;
-    return urlArray_[static_cast<size_t>(index)].get();
+    return urlArray_[static_cast<size_t>(index)];
 }
 
 const URLInfo* URLDB::GetAt(int index) const {
@@ -102,7 +128,7 @@ bool URLDB::QualifiesForEveryuse(const URLInfo& record) const {
 void URLDB::RefreshEveryuse(URLInfo* record) {
     if (record == nullptr) {
         recentEnabled_ = 0;
-        for (const auto& each : urlArray_) RefreshEveryuse(each.get());
+        for (URLInfo* each : urlArray_) RefreshEveryuse(each);
         recentEnabled_ = 1;
         return;
     }

@@ -22,6 +22,7 @@ public:
     // genre lists; the threshold is the first placement in list 0 that sends a record to the
     // recent list.
     URLDB(int everyusePeriodCode, int genrePeriodCode, int recentThreshold);
+    ~URLDB();
     URLDB(const URLDB&) = delete;
     URLDB& operator=(const URLDB&) = delete;
 
@@ -31,7 +32,8 @@ public:
 
     // Adds a record. Returns -1 and leaves the record with the caller when its URL is empty.
     // Otherwise takes it: a URL already present is merged into the stored record (update set)
-    // or dropped, and the stored record's index is returned; a new URL is inserted in order and
+    // or dropped, and the stored record's index is returned (after a merge that changed the
+    // URL's form, the index where the record now stands); a new URL is inserted in order and
     // its index returned.
     int Add(std::unique_ptr<URLInfo>&& record, bool update);
 
@@ -72,8 +74,10 @@ private:
     bool QualifiesForEveryuse(const URLInfo& record) const;
     enum class EveryuseLog { kFirst, kAt, kLast };
     void LogEveryuse(EveryuseLog kind, int index, const URLInfo& record) const;
+    int MoveIntoOrder(int index);
 
-    std::vector<std::unique_ptr<URLInfo>> urlArray_;
+    // Owned records. Plain pointers, so that an insertion shifts the array as one block move.
+    std::vector<URLInfo*> urlArray_;
     std::vector<URLInfo*> resultArray_;
     int32_t sortKey_ = 3;
     std::array<std::vector<URLInfo*>, kEveryuseListCount> everyuse_;

@@ -11,6 +11,11 @@ namespace {
 constexpr int32_t kHttpOk = 200;
 constexpr std::string_view kBookmarkMark = "Bookmark";
 
+// One more, wrapping past the largest value instead of overflowing.
+int32_t Increment(int32_t count) {
+    return static_cast<int32_t>(static_cast<uint32_t>(count) + 1u);
+}
+
 }  // namespace
 
 URLInfo::URLInfo() {
@@ -86,8 +91,12 @@ void URLInfo::UpdateFrom(const URLInfo& newer) {
 }
 
 void URLInfo::AddReference() {
-    ++referenceCount_;
+    referenceCount_ = Increment(referenceCount_);
     lastReferenceTime_ = Now();
+}
+
+void URLInfo::AddError() {
+    errorCount_ = Increment(errorCount_);
 }
 
 void URLInfo::SetTitle(std::string_view title) {

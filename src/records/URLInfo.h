@@ -33,9 +33,10 @@ public:
     void Clear();
     // Merges a newer record for the same URL into this one (update mode of the URL database).
     void UpdateFrom(const URLInfo& newer);
-    // ReferenceCount + 1, and LastReferenceTime becomes now.
+    // ReferenceCount + 1, and LastReferenceTime becomes now. The counters wrap past the 32-bit
+    // range like the unsigned counts the extraction conditions compare them as.
     void AddReference();
-    void AddError() { ++errorCount_; }
+    void AddError();
 
     const std::string& GetURL() const { return url_; }
     void SetURL(std::string_view url) { url_.assign(url); }

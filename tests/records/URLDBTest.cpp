@@ -115,9 +115,22 @@ TEST_F(URLDBTest, SlashFormIsFoundPastTextsThatSortBetween) {
     }
     ASSERT_NE(other.GetURLInfo("http://a.com"), nullptr);
     EXPECT_EQ(other.GetURLInfo("http://a.com")->GetURL(), "http://a.com/");
-    EXPECT_EQ(other.Add(Record("http://a.com"), true), 3);
-    EXPECT_EQ(other.GetAt(3)->GetURL(), "http://a.com");
+    // The merge gives the record the form without the slash, which sorts before "a.com.au":
+    // the record moves there, and every record stays findable.
+    EXPECT_EQ(other.Add(Record("http://a.com"), true), 2);
+    EXPECT_EQ(other.GetAt(2)->GetURL(), "http://a.com");
+    EXPECT_EQ(other.GetAt(3)->GetURL(), "http://a.com.au");
     EXPECT_EQ(other.GetCount(), 8);
+
+    URLDB pair(0, 0, 30);
+    pair.Add(Record("http://x.com.au"), false);
+    pair.Add(Record("http://x.com/"), false);
+    EXPECT_EQ(pair.Add(Record("http://x.com"), true), 0);
+    EXPECT_EQ(pair.Add(Record("http://x.com.au"), false), 1);
+    EXPECT_EQ(pair.GetCount(), 2);
+    EXPECT_EQ(pair.Add(Record("http://x.com/"), true), 1);  // and back after "x.com.au"
+    EXPECT_EQ(pair.GetAt(0)->GetURL(), "http://x.com.au");
+    EXPECT_NE(pair.GetURLInfo("http://x.com.au"), nullptr);
 }
 
 TEST_F(URLDBTest, BinarySearchUnderNumericKeysAndNullEntry) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "common/EmulatedSystem.h"
@@ -151,6 +152,14 @@ TEST_F(UpdateFromTest, FailedCollectionCountsAnErrorOnly) {
     stored.UpdateFrom(newer);
     EXPECT_EQ(stored.GetHttpStatus(), 404);
     EXPECT_EQ(stored.GetErrorCount(), 2);
+
+    // Counters from a damaged database file may stand at the largest value; they wrap.
+    stored.SetErrorCount(INT32_MAX);
+    stored.UpdateFrom(newer);
+    EXPECT_EQ(stored.GetErrorCount(), INT32_MIN);
+    stored.SetReferenceCount(INT32_MAX);
+    stored.AddReference();
+    EXPECT_EQ(stored.GetReferenceCount(), INT32_MIN);
 }
 
 TEST_F(UpdateFromTest, NormalResultTakesBodyAndAddsReference) {
