@@ -22,10 +22,7 @@ URLDB::URLDB(int everyusePeriodCode, int genrePeriodCode, int recentThreshold)
       everyusePeriod_(PeriodSeconds(everyusePeriodCode)),
       recentThreshold_(recentThreshold) {}
 
-URLDB::~URLDB() {
-    resultArray_.clear();
-    for (URLInfo* record : urlArray_) delete record;
-}
+URLDB::~URLDB() = default;
 
 int32_t URLDB::PeriodSeconds(int code) {
     if (code < 0 || code >= static_cast<int>(std::size(kPeriods))) return 0;
@@ -74,8 +71,11 @@ int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
     } else {
         LogMessage(LOG_V, "URLDB::Add 最後に追加する。 (%s)", taken->GetURL().c_str());
     }
-    urlArray_.insert(urlArray_.begin() + index, taken.get());
-    URLInfo* stored = taken.release();
+    // The records are owned in arrival order; the sorted array holds plain pointers, so that an
+    // insertion shifts it as one block move.
+    URLInfo* stored = taken.get();
+    records_.push_back(std::move(taken));
+    urlArray_.insert(urlArray_.begin() + index, stored);
     RefreshEveryuse(stored);
     return index;
 }

@@ -76,7 +76,9 @@ private:
     void LogEveryuse(EveryuseLog kind, int index, const URLInfo& record) const;
     int MoveIntoOrder(int index);
 
-    // Owned records. Plain pointers, so that an insertion shifts the array as one block move.
+    // The records, owned in the order they arrived.
+    std::vector<std::unique_ptr<URLInfo>> records_;
+    // The same records sorted by URL; plain pointers, so that an insertion is one block move.
     std::vector<URLInfo*> urlArray_;
     std::vector<URLInfo*> resultArray_;
     int32_t sortKey_ = 3;
