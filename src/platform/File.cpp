@@ -59,7 +59,8 @@ int OpenRegularFile(const std::string& nativePath, File::Mode mode) {
         errno = error;
         return -1;
     }
-    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    // Back to blocking; of the status flags only O_APPEND stays.
+    fcntl(descriptor, F_SETFL, mode == File::Mode::Append ? O_APPEND : 0);
     return descriptor;
 }
 

@@ -124,11 +124,16 @@ bool FileSystem::ListFolder(const std::string& folder, std::vector<FolderEntry>&
         }
         if (hasBackslash) continue;
 
-        const std::string nativeEntry = native + (native.back() == '/' ? "" : "/") + utf8;
-        struct stat info {};
-        if (stat(nativeEntry.c_str(), &info) != 0) continue;  // a dangling link
+        bool isFolder = item->d_type == DT_DIR;
+        if (item->d_type != DT_DIR && item->d_type != DT_REG) {
+            // A link or a file system that does not give the type: ask, following links.
+            const std::string nativeEntry = native + (native.back() == '/' ? "" : "/") + utf8;
+            struct stat info {};
+            if (stat(nativeEntry.c_str(), &info) != 0) continue;  // a dangling link
+            isFolder = S_ISDIR(info.st_mode);
+        }
         Named entry;
-        entry.entry.isFolder = S_ISDIR(info.st_mode);
+        entry.entry.isFolder = isFolder;
         entry.entry.path = JoinInternal(folder, name);
         entry.entry.title = TitleOf(name);
         entry.entry.name = std::move(name);
