@@ -125,6 +125,14 @@ void EmulatedSystem::AddSystemReg(const std::string& lines) {
     WriteRegistry();
 }
 
+void EmulatedSystem::InstallRegistryFiles(const std::string& userReg,
+                                          const std::string& systemReg) const {
+    const auto options = fs::copy_options::overwrite_existing;
+    fs::copy_file(userReg, fs::path(root_) / "user.reg", options);
+    fs::copy_file(systemReg, fs::path(root_) / "system.reg", options);
+    platform::Prefix::Reset();
+}
+
 void EmulatedSystem::SetArch64(bool win64) {
     win64_ = win64;
     WriteRegistry();

@@ -37,6 +37,9 @@ public:
     // platform read the files again.
     void AddUserReg(const std::string& lines);
     void AddSystemReg(const std::string& lines);
+    // Replaces user.reg and system.reg by copies of real files (native paths) and makes the
+    // platform read them.
+    void InstallRegistryFiles(const std::string& userReg, const std::string& systemReg) const;
     // Marks the prefix as 64-bit (#arch=win64) or 32-bit.
     void SetArch64(bool win64);
 

@@ -148,13 +148,9 @@ TEST_F(EnvironmentTest, UserShellFolders) {
 
 TEST_F(EnvironmentTest, RealPrefixShellFoldersExpandWithTheLogonUser) {
     SKIP_WITHOUT_SHARED();
-    const std::filesystem::path corpus = std::filesystem::path(SharedDir()) / "corpus" / "wine-reg";
-    const auto options = std::filesystem::copy_options::overwrite_existing;
-    std::filesystem::copy_file(corpus / "winecharm-user.reg",
-                               std::filesystem::path(system.Root()) / "user.reg", options);
-    std::filesystem::copy_file(corpus / "winecharm-system-small.reg",
-                               std::filesystem::path(system.Root()) / "system.reg", options);
-    platform::Prefix::Reset();
+    const std::string corpus = SharedDir() + "/corpus/wine-reg/";
+    system.InstallRegistryFiles(corpus + "winecharm-user.reg",
+                                corpus + "winecharm-system-small.reg");
     std::string path;
     EXPECT_EQ(Environment::UserShellFolder("Favorites", 260, path), ShellFolderRead::Found);
     EXPECT_EQ(path, "C:\\users\\tester\\Favorites");
