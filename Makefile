@@ -1,5 +1,5 @@
 # Entry points; see README.md.
-.PHONY: test build bench run bootstrap format clean
+.PHONY: test build bench fuzz run bootstrap format clean
 
 bootstrap:
 	@bash scripts/bootstrap
@@ -18,6 +18,12 @@ test: bootstrap
 
 bench: build
 	bash scripts/run-benchmarks
+
+# Each fuzz target for FUZZ_SECONDS seconds (default 60); see scripts/run-fuzz.
+fuzz: bootstrap
+	cmake --preset fuzz
+	cmake --build --preset fuzz --target fuzz_targets
+	bash scripts/run-fuzz
 
 run:
 	@echo "The wizard is not built yet; 'make run' arrives with it."
