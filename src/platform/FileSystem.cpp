@@ -179,14 +179,24 @@ bool FileSystem::CopyFile(const std::string& source, const std::string& target) 
     File output;
     if (!input.Open(source, File::Mode::Read, false)) return false;
     if (!output.Open(target, File::Mode::Write, false)) return false;
+    // A copy cut off by a failed read or write would pass for the whole file: it is removed,
+    // keeping the error of the failed call.
+    auto removeTarget = [&] {
+        const int error = SystemError::Last();
+        output.Close();
+        DeleteFile(target);
+        SystemError::SetLast(error);
+        return false;
+    };
     std::vector<char> buffer(65536);
     for (;;) {
         const size_t got = input.Read(buffer.data(), buffer.size());
-        if (got > 0 && !output.Write(std::string_view(buffer.data(), got))) return false;
+        if (got > 0 && !output.Write(std::string_view(buffer.data(), got))) return removeTarget();
         if (got < buffer.size()) break;
     }
-    if (input.Failed()) return false;
-    return output.Close();
+    if (input.Failed()) return removeTarget();
+    if (!output.Close()) return removeTarget();
+    return true;
 }
 
 bool FileSystem::MoveFile(const std::string& source, const std::string& target) {

@@ -49,7 +49,8 @@ public:
     // with SystemError::Last() set to EEXIST, as CreateDirectory fails on it.
     static CreateResult CreateFolder(const std::string& path);
 
-    // CopyFile with overwriting; MoveFile (fails when the target exists); DeleteFile.
+    // CopyFile with overwriting (a copy that fails part-way leaves no target behind); MoveFile
+    // (fails when the target exists); DeleteFile.
     static bool CopyFile(const std::string& source, const std::string& target);
     static bool MoveFile(const std::string& source, const std::string& target);
     static bool DeleteFile(const std::string& path);

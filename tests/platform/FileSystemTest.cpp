@@ -124,9 +124,13 @@ TEST_F(EmulatedSystemTest, CopyMoveAndDelete) {
     EXPECT_FALSE(FileSystem::DeleteFile("C:\\c.txt"));
     EXPECT_EQ(SystemError::Last(), ENOENT);
 
-    FaultSeam::FailNext(FaultSeam::Operation::Write, "C:\\d.txt", ENOSPC);
-    EXPECT_FALSE(FileSystem::CopyFile("C:\\b.txt", "C:\\d.txt"));
-    EXPECT_EQ(SystemError::Last(), ENOSPC);
+    // A copy that fails part-way leaves no cut-off target.
+    for (auto operation : {FaultSeam::Operation::Write, FaultSeam::Operation::Close}) {
+        FaultSeam::FailNext(operation, "C:\\d.txt", ENOSPC);
+        EXPECT_FALSE(FileSystem::CopyFile("C:\\b.txt", "C:\\d.txt"));
+        EXPECT_EQ(SystemError::Last(), ENOSPC);
+        EXPECT_FALSE(system.Exists("C:\\d.txt"));
+    }
     FaultSeam::FailNext(FaultSeam::Operation::Rename, "C:\\b.txt", EBUSY);
     EXPECT_FALSE(FileSystem::MoveFile("C:\\b.txt", "C:\\e.txt"));
     FaultSeam::FailNext(FaultSeam::Operation::Delete, "C:\\b.txt", EBUSY);
