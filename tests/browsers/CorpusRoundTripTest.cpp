@@ -1,0 +1,237 @@
+// Every real bookmark file of the shared corpus is read with its reader and written through every
+// writer, then read back: nothing may crash, and names, URLs and folder paths must come back as
+// the first read gave them wherever the target format can hold them.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "browsers/MSBrowser.h"
+#include "browsers/NNBrowser.h"
+#include "common/EmulatedSystem.h"
+#include "encoding/EncodingString.h"
+#include "platform/Cp932.h"
+#include "platform/UrlCheck.h"
+#include "support/Log.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kInput = "C:\\input";
+const std::string kOutput = "C:\\output";
+
+struct Item {
+    std::string path;
+    std::string name;
+    std::string url;
+    bool operator<(const Item& o) const {
+        return std::tie(path, name, url) < std::tie(o.path, o.name, o.url);
+    }
+    bool operator==(const Item& o) const {
+        return path == o.path && name == o.name && url == o.url;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Item& i) {
+    return out << "{" << Utf8(i.path) << " | " << Utf8(i.name) << " | " << i.url << "}";
+}
+
+std::vector<Item> Items(const BrowserProfile& profile) {
+    std::vector<Item> items;
+    for (auto position = profile.GetHeadPosition(); position;) {
+        const FavoritesItem* item = profile.GetNext(position);
+        items.push_back({item->GetPath(), item->GetName(), item->GetURL()});
+    }
+    return items;
+}
+
+class NetscapeFile : public NNBrowser {
+public:
+    int Load(const std::string& path, BrowserProfile* profile) override {
+        return LoadBookmarkFile("NNV4Browser", path, profile);
+    }
+    int Write(const std::string& path, BrowserProfile* profile, int code) {
+        return SaveBookmarkFile("NNV4Browser", path, profile, code,
+                                code == kEncodingUTF8 ? Netscape6Header() : Netscape4Header());
+    }
+};
+
+// Shift-JIS text after a trip through UTF-8: codes the code page leaves unassigned do not
+// survive it.
+std::string ThroughUtf8(const std::string& text) {
+    EncodingString encoding;
+    std::string utf8;
+    encoding.ConvertSJIS2UTF8(utf8, text, 0);
+    std::string back;
+    encoding.ConvertUTF82SJIS(back, utf8, 0);
+    return back;
+}
+
+// The names of a relative path, split at backslashes by characters.
+std::vector<std::string> Names(const std::string& path) {
+    std::vector<std::string> names;
+    std::string name;
+    for (size_t pos = path.empty() || path[0] != '\\' ? 0 : 1; pos <= path.size();) {
+        const size_t length = pos < path.size() ? platform::Cp932::CharLength(path, pos) : 1;
+        if (pos == path.size() || (length == 1 && path[pos] == '\\')) {
+            names.push_back(name);
+            name.clear();
+        } else {
+            name.append(path, pos, length);
+        }
+        pos += length;
+    }
+    return names;
+}
+
+// A folder's name as the favorites reader gives it back: the name without its last extension,
+// as for files ("Dr. Who" comes back as "Dr").
+std::string FolderTitle(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// What a favorites tree can hold of the items, as its reader gives them back: folders and "http"
+// bookmarks whose names can be file names, each path once (the first wins), inside a folder that
+// was written too; folder names lose their last extension.
+std::vector<Item> ShortcutTreeForm(const std::vector<Item>& items) {
+    std::map<std::string, Item> kept;
+    for (const Item& item : items) {
+        if (kept.count(item.path) != 0) continue;
+        const std::vector<std::string> names = Names(item.path);
+        if (std::any_of(names.begin(), names.end(), [](const std::string& n) {
+                return n == "." || n == ".." || n.find('/') != std::string::npos;
+            })) {
+            continue;
+        }
+        const size_t cut = item.path.size() - item.name.size() - 1;
+        const std::string parent = item.path.substr(0, cut);
+        if (!parent.empty() && (kept.count(parent) == 0 || !kept[parent].url.empty())) continue;
+        if (!item.url.empty() &&
+            (item.url.compare(0, 4, "http") != 0 || !platform::UrlCheck::IsValid(item.url))) {
+            continue;
+        }
+        kept[item.path] = item;
+    }
+    std::vector<Item> result;
+    for (const auto& [path, item] : kept) {
+        const std::vector<std::string> names = Names(path);
+        Item back{std::string(), item.url.empty() ? FolderTitle(item.name) : item.name, item.url};
+        for (size_t i = 0; i + 1 < names.size(); ++i) back.path += "\\" + FolderTitle(names[i]);
+        back.path += "\\" + back.name;
+        result.push_back(back);
+    }
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+std::vector<Item> Sorted(std::vector<Item> items) {
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+class CorpusRoundTripTest : public EmulatedSystemTest {
+protected:
+    void SetUp() override {
+        SKIP_WITHOUT_SHARED();
+        SetLogLevel(LOG_E);
+    }
+
+    std::vector<fs::path> Files(const char* kind) const {
+        std::vector<fs::path> files;
+        const fs::path folder = fs::path(SharedDir()) / "corpus" / kind;
+        if (fs::is_directory(folder)) {
+            for (const auto& entry : fs::directory_iterator(folder)) files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    void Reset(const std::string& folder) const {
+        fs::remove_all(system.Native(folder));
+        system.MakeFolder(folder);
+    }
+
+    // Writes the items as a favorites tree and reads it back.
+    void CheckShortcutTree(BrowserProfile& profile) const {
+        Reset(kOutput);
+        MSBrowser writer;
+        writer.Save(kOutput, &profile);
+        BrowserProfile reread;
+        MSBrowser().Load(kOutput, &reread);
+        const std::vector<Item> back = Sorted(Items(reread));
+        const std::vector<Item> expected = ShortcutTreeForm(Items(profile));
+        std::vector<Item> lost;
+        std::set_difference(expected.begin(), expected.end(), back.begin(), back.end(),
+                            std::back_inserter(lost));
+        std::vector<Item> added;
+        std::set_difference(back.begin(), back.end(), expected.begin(), expected.end(),
+                            std::back_inserter(added));
+        EXPECT_TRUE(lost.empty() && added.empty()) << "lost " << testing::PrintToString(lost)
+                                                   << "\nadded " << testing::PrintToString(added);
+    }
+
+    // Writes the items as Netscape bookmark files in both encodings and reads them back: the
+    // writer's own folder first, then every item below it in order (the reader skips the closing
+    // separator).
+    void CheckNetscape(BrowserProfile& profile) const {
+        const std::vector<Item> first = Items(profile);
+        for (int code : {NNBrowser::kEncodingUTF8, NNBrowser::kEncodingShiftJIS}) {
+            SCOPED_TRACE(code);
+            Reset(kOutput);
+            const std::string path = kOutput + "\\bookmark.htm";
+            NetscapeFile file;
+            ASSERT_GE(file.Write(path, &profile, code), 0);
+            BrowserProfile reread;
+            file.Load(path, &reread);
+            std::vector<Item> back = Items(reread);
+            ASSERT_EQ(back.size(), first.size() + 1);
+            for (size_t i = 0; i < first.size(); ++i) {
+                const Item& a = first[i];
+                const Item& b = back[i + 1];
+                const bool utf8 = code == NNBrowser::kEncodingUTF8;
+                EXPECT_EQ(b.name, utf8 ? ThroughUtf8(a.name) : a.name) << a;
+                EXPECT_EQ(b.url, utf8 ? ThroughUtf8(a.url) : a.url) << a;
+            }
+        }
+    }
+
+    void CheckEveryWriter(BrowserProfile& profile) const {
+        // A tree of ten thousand files takes minutes to write and read on a loaded machine: the
+        // largest files go through the bookmark file writers only.
+        if (profile.GetCount() <= 2000) CheckShortcutTree(profile);
+        CheckNetscape(profile);
+    }
+};
+
+TEST_F(CorpusRoundTripTest, ShortcutFiles) {
+    for (const fs::path& file : Files("url")) {
+        SCOPED_TRACE(file.filename().string());
+        Reset(kInput);
+        fs::copy_file(file, fs::path(system.Native(kInput)) / file.filename());
+        BrowserProfile profile;
+        MSBrowser().Load(kInput, &profile);
+        CheckEveryWriter(profile);
+    }
+}
+
+TEST_F(CorpusRoundTripTest, NetscapeBookmarkFiles) {
+    for (const fs::path& file : Files("netscape-html")) {
+        SCOPED_TRACE(file.filename().string());
+        Reset(kInput);
+        fs::copy_file(file, fs::path(system.Native(kInput)) / "bookmark.htm");
+        BrowserProfile profile;
+        NetscapeFile().Load(kInput + "\\bookmark.htm", &profile);
+        CheckEveryWriter(profile);
+    }
+}
+
+}  // namespace
