@@ -349,6 +349,11 @@ TEST_F(NNBrowserTest, BadInputGivesDefinedResults) {
          "<DL>\n<DT><A HREF=\"" + longUrl + "\">Long</A>\n" + std::string(2 << 20, '<') +
              "\n<DT><A HREF=\"http://next.example/\">Next</A>",
          {{"\\Long", longUrl, 2, ""}, {"\\Next", "http://next.example/", 2, ""}}},
+        // A line past 16 MiB is cut there; the next line is read as usual.
+        {"line past the limit",
+         "<DT><A HREF=\"http://big.example/\">" + std::string(17 << 20, 'x') +
+             "</A>\n<DT><A HREF=\"http://next.example/\">Next</A>",
+         {{"\\", "http://big.example/", 1, ""}, {"\\Next", "http://next.example/", 1, ""}}},
         // A "</DL>" that closes the outermost level ends the reading.
         {"unbalanced end of list",
          "<DT><A HREF=\"http://a.example/\">A</A>\n</DL><p>\n"
