@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "browsers/Browser.h"
+#include "encoding/EncodingString.h"
 
 class KrvMapFile;
 
@@ -32,4 +34,18 @@ protected:
     // item cannot be appended.
     FavoritesItem* make_krvinfo(KrvMapFile& file, const std::string& folderPath,
                                 BrowserProfile& profile);
+
+private:
+    // An empty item created now.
+    std::unique_ptr<FavoritesItem> NewItem();
+
+    // The last item stamped with the time of reading, copied for the items of the same second.
+    std::unique_ptr<FavoritesItem> stamp_;
+    EncodingString encoding_;
+    // Buffers reused from line to line.
+    std::string lineBuffer_;
+    std::string valueBuffer_;
+    std::string nameBuffer_;
+    std::string urlBuffer_;
+    std::string pathBuffer_;
 };
