@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -171,21 +172,28 @@ FavoritesItem* Opera6Browser::make_krvinfo(KrvMapFile& file, const std::string& 
         LogMessage(LOG_I, "Opera6Browser::make_krvinfo 見つけたURL情報が異常でした。");
         return nullptr;
     }
-    std::unique_ptr<FavoritesItem> item = NewItem();
-    std::string& path = pathBuffer_;
-    path.assign(folderPath).append("\\").append(name);
-    item->SetPath(path);
-    item->SetName(name);
-    item->SetURL(url);
-    item->SetParentPath(folderPath);
-    item->SetDepth(GetDepth());
-    item->SetReserved(0);
-    FavoritesItem* added = item.get();
-    if (!profile.AddItem(std::move(item))) {
+    FavoritesItem* added = nullptr;
+    try {
+        std::unique_ptr<FavoritesItem> item = NewItem();
+        std::string& path = pathBuffer_;
+        path.assign(folderPath).append("\\").append(name);
+        item->SetPath(path);
+        item->SetName(name);
+        item->SetURL(url);
+        item->SetParentPath(folderPath);
+        item->SetDepth(GetDepth());
+        item->SetReserved(0);
+        added = item.get();
+        if (!profile.AddItem(std::move(item))) added = nullptr;
+    } catch (const std::bad_alloc&) {
+        // Paths grow with the nesting; an item whose texts find no memory is dropped like one
+        // the profile cannot take.
+        added = nullptr;
+    }
+    if (!added) {
         LogMessage(LOG_E,
                    "Opera6Browser::make_krvinfo 登録出来なかったのでデータを破棄しました。[%s]",
                    url.c_str());
-        return nullptr;
     }
     return added;
 }

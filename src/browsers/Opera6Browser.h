@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -22,9 +23,6 @@ public:
     // of items written, 0 when the file cannot be written.
     int Save(const std::string& path, BrowserProfile* profile) override;
 
-    // The hotlist text of one item, lines ended by CR LF; `created` is the CREATED value.
-    static std::string BlockText(const FavoritesItem& item, int64_t created);
-
 protected:
     // Reads entries, nested folders included, until the "-" that closes the folder at
     // `folderPath` or the end of the data; the number of bookmarks appended (folders not
@@ -36,6 +34,8 @@ protected:
                                 BrowserProfile& profile);
 
 private:
+    // The hotlist text of one item, lines ended by CR LF; `created` is the CREATED value.
+    static std::string BlockText(const FavoritesItem& item, int64_t created);
     // An empty item created now.
     std::unique_ptr<FavoritesItem> NewItem();
 
