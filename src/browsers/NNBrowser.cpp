@@ -27,6 +27,11 @@ constexpr std::string_view kEndListToken = "</DL>";
 // binary file without line feeds cannot take unbounded memory.
 constexpr size_t kLineLimit = 16 * 1024 * 1024;
 
+// Every item and every open level keeps the whole path of its folders, so a small file of many
+// nested headings asks for memory that grows with the square of its depth. Reading stops once
+// the folder paths kept reach this size, some thousand times what real bookmark files need.
+constexpr size_t kPathBudget = 256 * 1024 * 1024;
+
 // Byte offset of the first "http" that starts a character, or npos: a trail byte followed by
 // "ttp" is not the start of an address.
 size_t FindHttp(std::string_view line) {
@@ -197,6 +202,16 @@ int NNBrowser::analyze_favorites(platform::File& file, const std::string& path,
     std::string line;
     std::string url;
     std::string name;
+    size_t pathBytes = 0;
+    // Counts the bytes of folder paths about to be kept; ends the reading past the budget.
+    auto withinBudget = [&](size_t bytes) {
+        pathBytes += bytes;
+        if (pathBytes <= kPathBudget) return true;
+        LogMessage(LOG_E, "NNBrowser::analyze_favorites 階層が深すぎるので読込を中止します。(%d)",
+                   count);
+        for (; !levels.empty(); levels.pop_back()) LowerDepth();
+        return false;
+    };
     while (!levels.empty() && file.ReadLine(raw, kLineLimit)) {
         // When asked to stop, each open level ends after one more line read.
         if (GetStopFlag() != 0) {
@@ -209,17 +224,18 @@ int NNBrowser::analyze_favorites(platform::File& file, const std::string& path,
         size_t token;
         if (raw.find(kBookmarkToken) != std::string::npos) {
             encoding.ConvertAuto(0, line, raw, 0);
-            if (ParseBookmark(line, url, name)) {
+            if (ParseBookmark(line, url, name) && withinBudget(2 * (level.path.size() + 1))) {
                 count += AppendItem(profile, stamp.Now(), url, name, level.path, GetDepth());
             }
         } else if ((token = raw.find(kHeadingToken)) != std::string::npos) {
             encoding.ConvertAuto(0, line, raw, 0);
-            if (ParseHeading(line, token, name)) {
+            if (ParseHeading(line, token, name) && withinBudget(2 * (level.path.size() + 1))) {
                 level.lastHeading = level.path + "\\" + name;
                 count +=
                     AppendItem(profile, stamp.Now(), std::string(), name, level.path, GetDepth());
             }
         } else if (raw.find(kListToken) != std::string::npos) {
+            if (!withinBudget(2 * level.lastHeading.size())) break;
             std::string nested = level.lastHeading;
             levels.push_back({std::move(nested), std::string()});
             RaiseDepth();
