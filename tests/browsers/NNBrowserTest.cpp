@@ -20,6 +20,7 @@ const std::string kFile = "C:\\nn\\bookmarks.html";
 class Adapter : public NNBrowser {
 public:
     using Browser::GetDepth;
+    using NNBrowser::analyze_favorites;
     using NNBrowser::LoadBookmarkFile;
     using NNBrowser::SaveBookmarkFile;
 };
@@ -180,6 +181,14 @@ TEST_F(NNBrowserTest, ReadsBookmarksAndFoldersAsTheTokensSay) {
     // Loading again replaces the items; a file that cannot be opened leaves them.
     EXPECT_EQ(adapter.LoadBookmarkFile("NNV4Browser", kFile, &profile), 19);
     EXPECT_EQ(adapter.LoadBookmarkFile("NNV4Browser", "C:\\nn\\missing.htm", &profile), 19);
+    // A level read on its own leaves the file right after the "</DL>" that ends it.
+    system.WriteFile(kFile, "<DT><H3 A=\"\">F</H3>\n<DL>\n</DL>\r\n</DL>\nrest\n");
+    platform::File input;
+    ASSERT_TRUE(input.Open(kFile, platform::File::Mode::Read, true));
+    std::string line;
+    EXPECT_EQ(adapter.analyze_favorites(input, "\\Top", profile), 1);
+    EXPECT_TRUE(input.ReadLine(line));
+    EXPECT_EQ(line, "rest");
     // A stop request ends every open level after one more line: nothing is read.
     adapter.SetStopFlag(1);
     EXPECT_EQ(adapter.LoadBookmarkFile("NNV4Browser", kFile, &profile), 0);
