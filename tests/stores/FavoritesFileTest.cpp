@@ -279,6 +279,12 @@ TEST_F(FavoritesFileTest, BackupsKeepTheMostRecentVersions) {
     EXPECT_EQ(file.GetDatabasePath(), kPath);
     EXPECT_EQ(FavoritesFile::MakeBackupFile(kPath, 2), 1);  // nothing there: nothing to do
     EXPECT_FALSE(system.Exists(kPath + ".1"));
+    // A folder in the file's place is left where it is, and nothing can be written there.
+    system.WriteFile(kPath + "\\inside", "kept");
+    std::string path = kPath;
+    EXPECT_EQ(file.SaveLight(path, URLDB(0, 0, 30), setup), 0);
+    EXPECT_EQ(system.ReadFile(kPath + "\\inside"), "kept");
+    EXPECT_FALSE(system.Exists(kPath + ".1"));
 
     for (int count = 0; count <= 6; ++count) {
         fs::remove_all(system.Native("C:\\Pennawick"));
