@@ -2,14 +2,18 @@
 
 #include "browsers/BrowserProfile.h"
 #include "browsers/MSBrowser.h"
+#include "browsers/NNV4Browser.h"
+#include "browsers/NNV6Browser.h"
+#include "browsers/NNV7Browser.h"
+#include "browsers/Opera6Browser.h"
 #include "encoding/EncodingString.h"
 
 FavoritesSetup::FavoritesSetup() : settings_("", "") {
     browsers_[0] = std::make_unique<MSBrowser>();
-    browsers_[1] = std::make_unique<Browser>();
-    browsers_[2] = std::make_unique<Browser>();
-    browsers_[3] = std::make_unique<Browser>();
-    browsers_[4] = std::make_unique<Browser>();
+    browsers_[1] = std::make_unique<NNV4Browser>();
+    browsers_[2] = std::make_unique<NNV6Browser>();
+    browsers_[3] = std::make_unique<NNV7Browser>();
+    browsers_[4] = std::make_unique<Opera6Browser>();
     ResetSettings();
 }
 
