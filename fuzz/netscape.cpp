@@ -10,36 +10,22 @@
 
 #include "browsers/BrowserProfile.h"
 #include "browsers/FavoritesItem.h"
-#include "browsers/NNBrowser.h"
+#include "browsers/NNV4Browser.h"
+#include "browsers/NNV6Browser.h"
 #include "common/FuzzSystem.h"
 #include "encoding/EncodingString.h"
 
 namespace {
 
-// The reader and writer the version adapters share, as they call them.
-class NetscapeFile : public NNBrowser {
-public:
-    int Load(const std::string& path, BrowserProfile* profile) override {
-        return LoadBookmarkFile("NNFuzz", path, profile);
-    }
-    int Write(const std::string& path, BrowserProfile* profile, int code) {
-        return SaveBookmarkFile("NNFuzz", path, profile, code,
-                                code == kEncodingUTF8 ? Netscape6Header() : Netscape4Header());
-    }
-};
-
-void Print(const char* label, const FavoritesItem* item) {
-    if (item == nullptr) {
-        std::fprintf(stderr, "%s: none\n", label);
-        return;
-    }
-    std::fprintf(stderr, "%s: name [%s] url [%s] path [%s]\n", label, item->GetName().c_str(),
-                 item->GetURL().c_str(), item->GetPath().c_str());
-}
-
 [[noreturn]] void Fail(const FavoritesItem* read, const FavoritesItem* reread) {
-    Print("read", read);
-    Print("read back", reread);
+    for (const FavoritesItem* item : {read, reread}) {
+        if (item == nullptr) {
+            std::fprintf(stderr, "none\n");
+        } else {
+            std::fprintf(stderr, "name [%s] url [%s] path [%s]\n", item->GetName().c_str(),
+                         item->GetURL().c_str(), item->GetPath().c_str());
+        }
+    }
     std::abort();
 }
 
@@ -82,16 +68,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = "C:\\Netscape\\bookmark.htm";
     system.WriteFile(path, fuzz::Bytes(data, size));
 
-    NetscapeFile reader;
+    NNV4Browser netscape4;
+    NNV6Browser netscape6;
     BrowserProfile profile;
-    reader.Load(path, &profile);
+    netscape4.Load(path, &profile);
 
-    for (int code : {NNBrowser::kEncodingShiftJIS, NNBrowser::kEncodingUTF8}) {
-        const std::string copy = "C:\\Netscape\\copy.htm";
-        if (reader.Write(copy, &profile, code) < 0) continue;
+    const std::string copy = "C:\\Netscape\\copy.htm";
+    for (NNBrowser* writer :
+         {static_cast<NNBrowser*>(&netscape4), static_cast<NNBrowser*>(&netscape6)}) {
+        if (writer->Save(copy, &profile) < 0) continue;
         BrowserProfile reread;
-        reader.Load(copy, &reread);
-        CheckSame(profile, reread, code == NNBrowser::kEncodingUTF8);
+        writer->Load(copy, &reread);
+        CheckSame(profile, reread, writer == &netscape6);
     }
     return 0;
 }

@@ -10,8 +10,10 @@
 #include "encoding/EncodingString.h"
 #include "platform/Clock.h"
 #include "platform/File.h"
+#include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
+#include "platform/SystemError.h"
 #include "platform/SystemInfo.h"
 #include "stores/KrvMapFile.h"
 #include "support/Log.h"
@@ -252,6 +254,10 @@ int Opera6Browser::Save(const std::string& path, BrowserProfile* profile) {
     for (size_t open = openFolders.size(); open > 0; --open) text += "-\r\n";
     written = written && output.Write(text);
     if (!output.Close() || !written) {
+        // A cut-off hotlist would pass for a whole one: it is removed and the save fails.
+        const int error = platform::SystemError::Last();
+        platform::FileSystem::DeleteFile(path);
+        platform::SystemError::SetLast(error);
         LogSystemError("Opera6Browser::Save *ERROR*: ファイルへの書込みが出来ません。");
         count = 0;
     }

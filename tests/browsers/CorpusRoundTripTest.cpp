@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "browsers/MSBrowser.h"
-#include "browsers/NNBrowser.h"
+#include "browsers/NNV4Browser.h"
+#include "browsers/NNV6Browser.h"
+#include "browsers/Opera6Browser.h"
 #include "common/EmulatedSystem.h"
 #include "encoding/EncodingString.h"
 #include "platform/Cp932.h"
@@ -52,17 +54,6 @@ std::vector<Item> Items(const BrowserProfile& profile) {
     }
     return items;
 }
-
-class NetscapeFile : public NNBrowser {
-public:
-    int Load(const std::string& path, BrowserProfile* profile) override {
-        return LoadBookmarkFile("NNV4Browser", path, profile);
-    }
-    int Write(const std::string& path, BrowserProfile* profile, int code) {
-        return SaveBookmarkFile("NNV4Browser", path, profile, code,
-                                code == kEncodingUTF8 ? Netscape6Header() : Netscape4Header());
-    }
-};
 
 // Shift-JIS text after a trip through UTF-8: codes the code page leaves unassigned do not
 // survive it.
@@ -183,24 +174,43 @@ protected:
     // writer's own folder first, then every item below it in order (the reader skips the closing
     // separator).
     void CheckNetscape(BrowserProfile& profile) const {
-        const std::vector<Item> first = Items(profile);
-        for (int code : {NNBrowser::kEncodingUTF8, NNBrowser::kEncodingShiftJIS}) {
-            SCOPED_TRACE(code);
+        NNV4Browser netscape4;
+        NNV6Browser netscape6;
+        for (NNBrowser* writer :
+             {static_cast<NNBrowser*>(&netscape4), static_cast<NNBrowser*>(&netscape6)}) {
+            const bool utf8 = writer == &netscape6;
+            SCOPED_TRACE(utf8 ? "Netscape 6" : "Netscape 4");
             Reset(kOutput);
             const std::string path = kOutput + "\\bookmark.htm";
-            NetscapeFile file;
-            ASSERT_GE(file.Write(path, &profile, code), 0);
+            ASSERT_GE(writer->Save(path, &profile), 0);
             BrowserProfile reread;
-            file.Load(path, &reread);
+            writer->Load(path, &reread);
             std::vector<Item> back = Items(reread);
-            ASSERT_EQ(back.size(), first.size() + 1);
-            for (size_t i = 0; i < first.size(); ++i) {
-                const Item& a = first[i];
-                const Item& b = back[i + 1];
-                const bool utf8 = code == NNBrowser::kEncodingUTF8;
-                EXPECT_EQ(b.name, utf8 ? ThroughUtf8(a.name) : a.name) << a;
-                EXPECT_EQ(b.url, utf8 ? ThroughUtf8(a.url) : a.url) << a;
-            }
+            ASSERT_FALSE(back.empty());
+            back.erase(back.begin());
+            CheckNamesAndUrls(Items(profile), back, utf8);
+        }
+    }
+
+    // Writes the items as an Opera hotlist (UTF-8) and reads it back.
+    void CheckOpera(BrowserProfile& profile) const {
+        SCOPED_TRACE("Opera");
+        Reset(kOutput);
+        const std::string path = kOutput + "\\Opera6.adr";
+        Opera6Browser opera;
+        opera.Save(path, &profile);
+        BrowserProfile reread;
+        opera.Load(path, &reread);
+        CheckNamesAndUrls(Items(profile), Items(reread), true);
+    }
+
+    static void CheckNamesAndUrls(const std::vector<Item>& first, const std::vector<Item>& back,
+                                  bool utf8) {
+        ASSERT_EQ(back.size(), first.size());
+        for (size_t i = 0; i < first.size(); ++i) {
+            const Item& a = first[i];
+            EXPECT_EQ(back[i].name, utf8 ? ThroughUtf8(a.name) : a.name) << a;
+            EXPECT_EQ(back[i].url, utf8 ? ThroughUtf8(a.url) : a.url) << a;
         }
     }
 
@@ -209,6 +219,7 @@ protected:
         // largest files go through the bookmark file writers only.
         if (profile.GetCount() <= 2000) CheckShortcutTree(profile);
         CheckNetscape(profile);
+        CheckOpera(profile);
     }
 };
 
@@ -229,7 +240,18 @@ TEST_F(CorpusRoundTripTest, NetscapeBookmarkFiles) {
         Reset(kInput);
         fs::copy_file(file, fs::path(system.Native(kInput)) / "bookmark.htm");
         BrowserProfile profile;
-        NetscapeFile().Load(kInput + "\\bookmark.htm", &profile);
+        NNV4Browser().Load(kInput + "\\bookmark.htm", &profile);
+        CheckEveryWriter(profile);
+    }
+}
+
+TEST_F(CorpusRoundTripTest, OperaHotlists) {
+    for (const fs::path& file : Files("opera")) {
+        SCOPED_TRACE(file.filename().string());
+        Reset(kInput);
+        fs::copy_file(file, fs::path(system.Native(kInput)) / "Opera6.adr");
+        BrowserProfile profile;
+        Opera6Browser().Load(kInput + "\\Opera6.adr", &profile);
         CheckEveryWriter(profile);
     }
 }

@@ -1,6 +1,7 @@
 // Writers whose output fails part-way: each step (create, write, close) of each file they write
-// is made to fail through the fault seam. The failure must be reported, logged, leave no cut-off
-// file behind and leave every file it did not mean to replace as it was.
+// is made to fail through the fault seam. The failure must be reported, logged (the Netscape
+// writer logs nothing when it cannot create its file), leave no cut-off file behind and leave
+// every file it did not mean to replace as it was.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,8 @@
 #include <vector>
 
 #include "browsers/MSBrowser.h"
-#include "browsers/NNBrowser.h"
+#include "browsers/NNV4Browser.h"
+#include "browsers/Opera6Browser.h"
 #include "common/EmulatedSystem.h"
 #include "platform/FaultSeam.h"
 #include "support/Log.h"
@@ -25,14 +27,6 @@ using Op = platform::FaultSeam::Operation;
 
 const std::string kFavorites = "C:\\users\\tester\\Favorites";
 const std::string kOutput = "C:\\out";
-
-// The Netscape reader and writer, as the version adapters call them.
-class NetscapeFile : public NNBrowser {
-public:
-    int Write(const std::string& path, BrowserProfile* profile, int code) {
-        return SaveBookmarkFile("NNV4Browser", path, profile, code, Netscape4Header());
-    }
-};
 
 class SaveFailureTest : public EmulatedSystemTest {
 protected:
@@ -106,25 +100,39 @@ TEST_F(SaveFailureTest, InternetExplorerShortcuts) {
     }
 }
 
-TEST_F(SaveFailureTest, NetscapeBookmarkFile) {
+// The bookmark file writers: Netscape 4.x and Opera 6 hotlist.
+TEST_F(SaveFailureTest, BookmarkFiles) {
     AddBookmark("\\site", "http://a.example/", 1);
-    const std::string path = kOutput + "\\bookmark.htm";
-    for (Op operation : {Op::Open, Op::Write, Op::Close}) {
-        SCOPED_TRACE(static_cast<int>(operation));
-        std::filesystem::remove(system.Native("C:\\Pennawick\\LogTue.log"));
-        FaultSeam::FailNext(operation, path, ENOSPC);
-        NetscapeFile writer;
-        EXPECT_EQ(writer.Write(path, &profile, NNBrowser::kEncodingShiftJIS), -1);
-        EXPECT_FALSE(system.Exists(path));
-        if (operation != Op::Open) {
-            EXPECT_TRUE(
-                Logged("NNV4Browser::Save 書き込みが出来ません。 SystemMessage=(No space left on "
-                       "device)"));
+    NNV4Browser netscape;
+    Opera6Browser opera;
+    struct Writer {
+        Browser* browser;
+        int failed;               // result of a failed save
+        const char* createError;  // log line when the file cannot be created, if any
+        const char* writeError;   // log line when a write or the close fails
+    };
+    const std::vector<Writer> writers = {
+        {&netscape, -1, nullptr, "NNV4Browser::Save 書き込みが出来ません。"},
+        {&opera, 0, "Opera6Browser::Save *ERROR*: ファイルが作成出来ません。",
+         "Opera6Browser::Save *ERROR*: ファイルへの書込みが出来ません。"},
+    };
+    const std::string path = kOutput + "\\bookmarks";
+    for (const Writer& writer : writers) {
+        for (Op operation : {Op::Open, Op::Write, Op::Close}) {
+            SCOPED_TRACE(writer.writeError + std::to_string(static_cast<int>(operation)));
+            std::filesystem::remove(system.Native("C:\\Pennawick\\LogTue.log"));
+            std::filesystem::remove(system.Native(path));
+            FaultSeam::FailNext(operation, path, ENOSPC);
+            EXPECT_EQ(writer.browser->Save(path, &profile), writer.failed);
+            EXPECT_FALSE(system.Exists(path));
+            const char* line = operation == Op::Open ? writer.createError : writer.writeError;
+            if (line != nullptr) {
+                EXPECT_TRUE(Logged(std::string(line) + " SystemMessage=(No space left on device)"));
+            }
+            EXPECT_EQ(system.ReadFile(kOutput + "\\earlier.url"), "earlier");
         }
-        EXPECT_EQ(system.ReadFile(kOutput + "\\earlier.url"), "earlier");
+        EXPECT_EQ(writer.browser->Save(path, &profile), 1);
     }
-    NetscapeFile writer;
-    EXPECT_EQ(writer.Write(path, &profile, NNBrowser::kEncodingUTF8), 1);
 }
 
 }  // namespace
