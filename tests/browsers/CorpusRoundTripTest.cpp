@@ -1,6 +1,6 @@
 // Every real bookmark file of the shared corpus is read with its reader and written through every
-// writer, then read back: nothing may crash, and names, URLs and folder paths must come back as
-// the first read gave them wherever the target format can hold them.
+// writer (the light database included), then read back: nothing may crash, and names, URLs and
+// folder paths must come back as the first read gave them wherever the target format can hold them.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,11 @@
 #include "encoding/EncodingString.h"
 #include "platform/Cp932.h"
 #include "platform/UrlCheck.h"
+#include "records/ExtractionConditions.h"
+#include "records/URLDB.h"
+#include "records/URLInfo.h"
+#include "stores/FavoritesFile.h"
+#include "support/FavoritesSetup.h"
 #include "support/Log.h"
 
 namespace {
@@ -214,12 +219,38 @@ protected:
         }
     }
 
+    // Selects the bookmarks into a URL database as the light export does, writes it as a light
+    // database file and reads it back: the same records, URLs and titles.
+    void CheckLightDatabase(BrowserProfile& profile) const {
+        SCOPED_TRACE("light database");
+        Reset(kOutput);
+        const URLDB korvadel(0, 0, 30);
+        URLDB selected(0, 0, 30);
+        ExtractionConditions().ExtractToDatabase(korvadel, {&profile}, selected);
+        std::string path = kOutput + "\\urldb_light.db";
+        FavoritesSetup setup;
+        ASSERT_EQ(FavoritesFile().SaveLight(path, selected, setup), 1);
+        URLDB reread(0, 0, 30);
+        FavoritesFile().Load(path, reread);
+        ASSERT_EQ(reread.GetCount(), selected.GetCount());
+        // A line loses its trailing blanks on reading, so URLs and titles do too.
+        auto trimmed = [](std::string text) {
+            text.erase(text.find_last_not_of(" \t\r\n\v\f") + 1);
+            return text;
+        };
+        for (int i = 0; i < selected.GetCount(); ++i) {
+            EXPECT_EQ(reread.GetAt(i)->GetURL(), trimmed(selected.GetAt(i)->GetURL()));
+            EXPECT_EQ(reread.GetAt(i)->GetTitle(), trimmed(selected.GetAt(i)->GetTitle()));
+        }
+    }
+
     void CheckEveryWriter(BrowserProfile& profile) const {
         // A tree of ten thousand files takes minutes to write and read on a loaded machine: the
         // largest files go through the bookmark file writers only.
         if (profile.GetCount() <= 2000) CheckShortcutTree(profile);
         CheckNetscape(profile);
         CheckOpera(profile);
+        CheckLightDatabase(profile);
     }
 };
 
