@@ -22,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     IniFile::GetString("User Prefs", "Hot List File Ver2", "", 260, value, path);
     // Every key of every section, read back through the lookups.
     const std::vector<std::string> sections = IniFile::SectionNames(path);
-    for (size_t i = 0; i < sections.size() && i < 8; ++i) {
+    for (size_t i = 0; i < sections.size() && i < 4; ++i) {
         const std::vector<std::string> keys = IniFile::KeyNames(sections[i], path);
-        for (size_t j = 0; j < keys.size() && j < 8; ++j) {
+        for (size_t j = 0; j < keys.size() && j < 4; ++j) {
             IniFile::GetString(sections[i], keys[j], "", 8, value, path);
             IniFile::GetInt(sections[i], keys[j], 0, path);
         }
