@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/Cp932.h"
 #include "platform/FaultSeam.h"
@@ -210,6 +211,20 @@ bool FileSystem::MoveFile(const std::string& source, const std::string& target) 
     if (lstat(to.c_str(), &info) == 0) {
         SystemError::SetLast(EEXIST);
         return false;
+    }
+    if (rename(from.c_str(), to.c_str()) != 0) return Fail();
+    return true;
+}
+
+bool FileSystem::ReplaceFile(const std::string& source, const std::string& target) {
+    std::string from;
+    std::string to;
+    if (!Resolve(source, from) || !Resolve(target, to)) return false;
+    if (FaultSeam::ShouldFail(Op::Rename, from)) return Fail();
+    // Through a link, the file it names is replaced, not the link itself.
+    if (char* real = realpath(to.c_str(), nullptr)) {
+        to = real;
+        free(real);
     }
     if (rename(from.c_str(), to.c_str()) != 0) return Fail();
     return true;

@@ -54,6 +54,9 @@ public:
     static bool CopyFile(const std::string& source, const std::string& target);
     static bool MoveFile(const std::string& source, const std::string& target);
     static bool DeleteFile(const std::string& path);
+    // MoveFileEx with MOVEFILE_REPLACE_EXISTING: the source takes the target's place in one
+    // step. A target that is a symbolic link keeps the link; the file it points to is replaced.
+    static bool ReplaceFile(const std::string& source, const std::string& target);
 
     // Last modification time in seconds since 1970 UTC.
     static bool GetModificationTime(const std::string& path, int64_t& seconds);

@@ -201,7 +201,17 @@ bool Rewrite(const std::string& path, Change change) {
     Document document;
     if (!Load(resolved, document)) return false;
     if (!change(document)) return true;
-    return File::WriteWhole(resolved, Serialize(document), false);
+    // The new text goes to a file beside the old one, which it then replaces in one step: a
+    // write that fails part-way (a full disk) leaves the old file whole.
+    const std::string temporary = resolved + ".new";
+    if (File::WriteWhole(temporary, Serialize(document), false) &&
+        FileSystem::ReplaceFile(temporary, resolved)) {
+        return true;
+    }
+    const int error = SystemError::Last();
+    FileSystem::DeleteFile(temporary);
+    SystemError::SetLast(error);
+    return false;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -175,8 +176,26 @@ TEST_F(IniFileTest, FailedWritesLeaveTheFileAlone) {
     EXPECT_FALSE(IniFile::WriteString("S", "k", "v", kPath));
     EXPECT_EQ(system.ReadFile(kPath), "[S]\r\nkeep=1\r\n");
 
+    // A write that fails part-way (a full disk) leaves the old file whole and no other behind.
+    for (auto operation :
+         {platform::FaultSeam::Operation::Write, platform::FaultSeam::Operation::Close,
+          platform::FaultSeam::Operation::Rename}) {
+        platform::FaultSeam::FailNext(operation, std::string(kPath) + ".new", ENOSPC);
+        EXPECT_FALSE(IniFile::WriteString("S", "k", "v", kPath));
+        EXPECT_EQ(platform::SystemError::Last(), ENOSPC);
+        EXPECT_EQ(system.ReadFile(kPath), "[S]\r\nkeep=1\r\n");
+        EXPECT_FALSE(system.Exists(std::string(kPath) + ".new"));
+    }
+
     system.MakeFolder("C:\\ini\\folder.ini");
     EXPECT_FALSE(IniFile::WriteString("S", "k", "v", "C:\\ini\\folder.ini"));
+
+    // Through a link, the linked file is rewritten and the link stays.
+    system.WriteFile("C:\\ini\\real.ini", "[S]\r\n");
+    std::filesystem::create_symlink("real.ini", system.Native("C:\\ini\\link.ini"));
+    EXPECT_TRUE(IniFile::WriteString("S", "k", "v", "C:\\ini\\link.ini"));
+    EXPECT_TRUE(std::filesystem::is_symlink(system.Native("C:\\ini\\link.ini")));
+    EXPECT_EQ(system.ReadFile("C:\\ini\\real.ini"), "[S]\r\nk=v\r\n");
 }
 
 TEST_F(IniFileTest, DoubleByteCharactersAreNeitherSplitNorFolded) {
