@@ -12,7 +12,6 @@
 #include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
 #include "stores/FavoritesFile.h"
-#include "support/CommonTools.h"
 #include "support/FavoritesSetup.h"
 #include "support/Log.h"
 #include "support/SystemCommand.h"
@@ -73,9 +72,9 @@ UserPrompt::Answer Show(const char* utf8, const char* captionUtf8 = "",
                                              UserPrompt::Icon::None);
 }
 
-// Joins a name to a folder with one backslash between them.
+// Forms an output path the way "%s\\name" does.
 std::string Join(const std::string& folder, const char* name) {
-    return CommonTools::MakePath(folder, name, "");
+    return folder + '\\' + name;
 }
 
 // Makes one output folder below the chosen folder. An existing folder counts as made; a file of

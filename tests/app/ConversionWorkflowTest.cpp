@@ -35,6 +35,10 @@ const std::string kAppData = "C:\\users\\tester\\AppData\\Roaming";
 const std::string kNetscape = "C:\\Program Files\\Netscape\\Users";
 const std::string kMozilla = kAppData + "\\Mozilla\\Profiles\\";
 const std::string kOpera = "C:\\Program Files\\Opera";
+// A hotlist name ending in a 0x5C trail byte (ソ), which is no separator.
+std::string Hotlist() {
+    return Sjis("\\ソ.adr");
+}
 constexpr int kFormats = ConversionWorkflow::kFormatCount;
 using Ticks = std::array<bool, kFormats>;
 constexpr Ticks kAll = {true, true, true, true, true, true};
@@ -172,8 +176,8 @@ protected:
         system.WriteFile(profile + "\\prefs.js", "user_pref(\"browser.x\", 1);\n");
 
         system.WriteFile(kOpera + "\\opera6.ini",
-                         "[User Prefs]\r\nHot List File Ver2=" + kOpera + "\\opera6.adr\r\n");
-        system.WriteFile(kOpera + "\\opera6.adr",
+                         "[User Prefs]\r\nHot List File Ver2=" + kOpera + Hotlist() + "\r\n");
+        system.WriteFile(kOpera + Hotlist(),
                          "Opera Hotlist version 2.0\r\nOptions: encoding = utf8, version=3\r\n\r\n"
                          "#URL\r\n\tNAME=オペラ\r\n\tURL=http://opera.example.jp/\r\n\r\n");
     }
@@ -278,7 +282,7 @@ TEST_F(ConversionWorkflowTest, ConvertsEveryBrowserAndTheDatabaseIntoAllSixForma
                       "    0|NNv4|bob|" + kNetscape + "\\bob\\bookmark.htm",
                       "    0|NNv6|default|" + kMozilla + "default\\k3x9q2ab.slt\\bookmarks.html",
                       "    0|NNv7|default|" + kMozilla + "default\\k3x9q2ab.slt\\bookmarks.html",
-                      "    0|Opera6|tester|" + kOpera + "\\opera6.adr"}));
+                      "    0|Opera6|tester|" + kOpera + Utf8(Hotlist())}));
         EXPECT_EQ(app.ProfileList().size(), rows.size());
         EXPECT_FALSE(workflow.ImportProfile(-1));
         EXPECT_FALSE(workflow.ImportProfile(6));
