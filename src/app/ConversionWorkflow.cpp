@@ -1,6 +1,5 @@
 #include "app/ConversionWorkflow.h"
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -119,10 +118,9 @@ bool ConversionWorkflow::ImportKorvadelDatabase(bool ticked) {
              "URLDB取込失敗");
         return false;
     }
-    char text[128];
-    std::snprintf(text, sizeof text,
-                  platform::Cp932::FromUtf8("Korvadelのお気に入り[%d]件を取込ました。").c_str(),
-                  database.GetCount());
+    const std::string text = "Korvadel" + platform::Cp932::FromUtf8("のお気に入り[") +
+                             std::to_string(database.GetCount()) +
+                             platform::Cp932::FromUtf8("]件を取込ました。");
     UserPrompt::Current().ShowMessage(text, platform::Cp932::FromUtf8("URLDB取込完了"),
                                       UserPrompt::Buttons::Ok, UserPrompt::Icon::None);
     return true;
