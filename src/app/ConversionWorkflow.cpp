@@ -178,11 +178,14 @@ bool ConversionWorkflow::CreateFavorites(const std::array<bool, kFormatCount>& t
     BrowserProfile exportProfile;
     app_.GetExtractionConditions()->ExtractToProfile(*app_.GetURLDB(), profiles, exportProfile);
 
-    if (ticked[kKorvadel]) WriteLightDatabase(base, profiles);
-    for (int format = kInternetExplorer; format < kFormatCount; ++format) {
+    for (int format = kKorvadel; format < kFormatCount; ++format) {
         // After a fatal failure in the core the wizard is about to end: write nothing more.
         if (ConverterApp::QuitRequested()) break;
-        if (ticked[format]) WriteBrowserFormat(static_cast<Format>(format), base, exportProfile);
+        if (!ticked[format]) continue;
+        if (format == kKorvadel)
+            WriteLightDatabase(base, profiles);
+        else
+            WriteBrowserFormat(static_cast<Format>(format), base, exportProfile);
     }
     return true;
 }

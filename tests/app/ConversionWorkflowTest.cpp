@@ -22,6 +22,7 @@
 #include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
 #include "support/Log.h"
+#include "support/QuitRequest.h"
 
 namespace fs = std::filesystem;
 using Answer = UserPrompt::Answer;
@@ -492,6 +493,19 @@ TEST_F(ConversionWorkflowTest, AFailedLightSaveIsReportedAsNotWritten) {
     EXPECT_EQ(Shown(),
               (std::vector<std::string>{"[URLDB取込完了] Korvadelのお気に入り[3]件を取込ました。",
                                         "お気に入りが出力出来ませんでした。"}));
+}
+
+TEST_F(ConversionWorkflowTest, AQuitRequestStopsWritingFurtherFormats) {
+    InstallKorvadel();
+    prompt.folders.push_back(kOut);
+    Run([&](ConverterApp&, ConversionWorkflow& workflow) {
+        workflow.ImportKorvadelDatabase(true);
+        workflow.OpenCreationPage();
+        QuitRequest::Raise();
+        workflow.CreateFavorites(kAll);
+        EXPECT_FALSE(workflow.OutputDone(ConversionWorkflow::kKorvadel));
+    });
+    EXPECT_TRUE(fs::is_empty(system.Native(kOut)));
 }
 
 TEST_F(ConversionWorkflowTest, ACancelledChoiceWritesNothingAndNextAsksFirst) {
