@@ -233,6 +233,16 @@ bool File::Size(uint64_t& size) {
     return true;
 }
 
+bool File::SetLength(uint64_t length) {
+    if (!stream_) {
+        SystemError::SetLast(EBADF);
+        return false;
+    }
+    if (std::fflush(stream_) != 0) return Fail();
+    if (ftruncate(fileno(stream_), static_cast<off_t>(length)) != 0) return Fail();
+    return Seek(static_cast<int64_t>(length));
+}
+
 int File::NativeHandle() const {
     return stream_ ? fileno(stream_) : -1;
 }

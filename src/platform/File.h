@@ -49,6 +49,9 @@ public:
     bool Seek(int64_t offset);
     int64_t Tell();
     bool Size(uint64_t& size);
+    // Ends the file at `length` bytes (shortening or zero-extending it) and moves the position
+    // there (SetEndOfFile after a seek).
+    bool SetLength(uint64_t length);
 
     // The native descriptor, for the memory mapping of the platform layer only.
     int NativeHandle() const;

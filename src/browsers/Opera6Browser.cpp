@@ -1,0 +1,236 @@
+#include "browsers/Opera6Browser.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "encoding/EncodingString.h"
+#include "platform/Clock.h"
+#include "platform/File.h"
+#include "platform/IniFile.h"
+#include "platform/Registry.h"
+#include "platform/SystemInfo.h"
+#include "stores/KrvMapFile.h"
+#include "support/Log.h"
+
+namespace {
+
+constexpr const char* kRegistryKey = "Software\\Opera Software";
+// Buffer size of the registry value and of the hotlist path, terminating zero included.
+constexpr size_t kPathLimit = 260;
+// Buffer size of the proxy values.
+constexpr size_t kProxyLimit = 1024;
+// Hotlists are written in pieces of about this size.
+constexpr size_t kWriteChunk = 64 * 1024;
+
+constexpr const char* kHeader =
+    "Opera Hotlist version 2.0\r\nOptions:encoding=utf8,version=3\r\n\r\n";
+
+std::string IniValue(std::string_view section, std::string_view key, std::string_view fallback,
+                     size_t limit, const std::string& ini) {
+    std::string value;
+    platform::IniFile::GetString(section, key, fallback, limit, value, ini);
+    return value;
+}
+
+// "host:port" split at the first colon; without one all of it is the host.
+void SplitServer(const std::string& server, std::string& host, std::string& port) {
+    const size_t colon = server.find(':');
+    host = server.substr(0, colon);
+    port = colon == std::string::npos ? std::string() : server.substr(colon + 1);
+}
+
+bool StartsWith(std::string_view line, std::string_view prefix) {
+    return line.substr(0, prefix.size()) == prefix;
+}
+
+// A block line's key and value: the text after the indentation (blanks and tabs).
+std::string_view AfterIndentation(std::string_view line) {
+    const size_t start = line.find_first_not_of(" \t");
+    return start == std::string_view::npos ? std::string_view() : line.substr(start);
+}
+
+// A written value stays on its line: line breaks would start new lines, and so new keys or
+// blocks, in the file.
+std::string OneLine(const std::string& text) {
+    std::string line = text;
+    for (char& c : line) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    return line;
+}
+
+std::string ToUtf8(const std::string& sjis) {
+    std::string utf8;
+    EncodingString().Convert(EncodingString::kSJISToUTF8, utf8, OneLine(sjis), 0);
+    return utf8;
+}
+
+std::string CreatedField(int64_t created) {
+    char field[32];
+    std::snprintf(field, sizeof field, "%10d", static_cast<int>(created));
+    return field;
+}
+
+}  // namespace
+
+void Opera6Browser::Initialize() {
+    std::string directory;
+    if (platform::Registry::ReadString(platform::RegistryRoot::CurrentUser, kRegistryKey,
+                                       "Last Directory", kPathLimit,
+                                       directory) != platform::RegistryRead::Found) {
+        return;
+    }
+    SetProgramPath(directory + "\\Opera6.exe");
+    const std::string ini = directory + "\\opera6.ini";
+
+    auto profile = std::make_unique<BrowserProfile>();
+    profile->SetKind(BrowserProfile::kOpera6);
+    profile->SetFavoritesPath(IniValue("User Prefs", "Hot List File Ver2", "", kPathLimit, ini));
+    std::string host;
+    std::string port;
+    std::string bypass;
+    if (IniValue("Proxy", "Use HTTP", "0", kProxyLimit, ini) == "1") {
+        SplitServer(IniValue("Proxy", "HTTP Server", "", kProxyLimit, ini), host, port);
+    }
+    if (IniValue("Proxy", "No Proxy Servers Check", "0", kProxyLimit, ini) == "1") {
+        bypass = IniValue("Proxy", "No Proxy Servers", "", kProxyLimit, ini);
+    }
+    profile->SetProxy(host, port, bypass);
+    profile->SetUser(platform::SystemInfo::LogonUser());
+    AddProfile(std::move(profile));
+}
+
+int Opera6Browser::Load(const std::string& path, BrowserProfile* profile) {
+    LogMessage(LOG_I, "Opera6Browser::Load 開始");
+    LogMessage(LOG_I, "Opera6Browser::Load 読込(%s)", path.c_str());
+    if (profile == nullptr) return 0;
+    KrvMapFile file;
+    if (file.Open(path, KrvMapFile::kModeRead | KrvMapFile::kTypeBinary) &&
+        file.Attach("FavoritesFile", file.GetFileLength())) {
+        profile->RemoveAllItems();
+        analyze_hotlist(file, std::string(), *profile);
+    }
+    file.Reset();
+    LogMessage(LOG_I, "Opera6Browser::Load 終了");
+    return profile->GetCount();
+}
+
+int Opera6Browser::analyze_hotlist(KrvMapFile& file, const std::string& folderPath,
+                                   BrowserProfile& profile) {
+    // The paths of the folders being read, innermost last; each is one level of depth.
+    std::vector<std::string> levels{folderPath};
+    RaiseDepth();
+    int count = 0;
+    std::string line;
+    while (!levels.empty() && !GetStopFlag() && file.ReadLine(line, KrvMapFile::LineEnd::Lf)) {
+        if (StartsWith(line, "#FOLDER")) {
+            const FavoritesItem* folder = make_krvinfo(file, levels.back(), profile);
+            if (folder) {
+                levels.push_back(folder->GetPath());
+                RaiseDepth();
+            }
+        } else if (StartsWith(line, "#URL")) {
+            if (make_krvinfo(file, levels.back(), profile)) ++count;
+        } else if (StartsWith(line, "-")) {
+            levels.pop_back();
+            LowerDepth();
+        }
+    }
+    // Folders still open at the end of the data (or when stopped) end with it.
+    for (size_t open = levels.size(); open > 0; --open) LowerDepth();
+    return count;
+}
+
+FavoritesItem* Opera6Browser::make_krvinfo(KrvMapFile& file, const std::string& folderPath,
+                                           BrowserProfile& profile) {
+    auto item = std::make_unique<FavoritesItem>();
+    bool named = false;
+    EncodingString encoding;
+    std::string line;
+    std::string value;
+    while (!GetStopFlag() && file.ReadLine(line, KrvMapFile::LineEnd::Lf)) {
+        if (line.find('=') == std::string::npos) break;  // the end of the block
+        const std::string_view key = AfterIndentation(line);
+        if (StartsWith(key, "SHORT NAME=")) continue;
+        if (StartsWith(key, "NAME=")) {
+            encoding.Convert(EncodingString::kUTF8ToSJIS, value, std::string(key.substr(5)), 0);
+            item->SetName(value);
+            named = true;
+        } else if (StartsWith(key, "URL=")) {
+            encoding.Convert(EncodingString::kUTF8ToSJIS, value, std::string(key.substr(4)), 0);
+            item->SetURL(value);
+        }
+    }
+    if (!named) {
+        LogMessage(LOG_I, "Opera6Browser::make_krvinfo 見つけたURL情報が異常でした。");
+        return nullptr;
+    }
+    const std::string& name = item->GetName();
+    item->SetPath(folderPath.empty() ? "\\" + name : folderPath + "\\" + name);
+    item->SetParentPath(folderPath);
+    item->SetDepth(GetDepth());
+    item->SetReserved(0);
+    item->SetCreated(platform::Clock::Now());
+    FavoritesItem* added = item.get();
+    const std::string url = item->GetURL();
+    if (!profile.AddItem(std::move(item))) {
+        LogMessage(LOG_E,
+                   "Opera6Browser::make_krvinfo 登録出来なかったのでデータを破棄しました。[%s]",
+                   url.c_str());
+        return nullptr;
+    }
+    return added;
+}
+
+std::string Opera6Browser::BlockText(const FavoritesItem& item, int64_t created) {
+    const std::string name = ToUtf8(item.GetName());
+    if (item.IsFolder()) {
+        return "#FOLDER\r\n\tNAME=" + name + "\r\n\tCREATED=" + CreatedField(created) +
+               "\r\n\tVISITED=0\r\n\tORDER=13\r\n\tDESCRIPTION=\r\n\tSHORT NAME=\r\n\r\n";
+    }
+    return "#URL\r\n\tNAME=" + name + "\r\n\tURL=" + ToUtf8(item.GetURL()) +
+           "\r\n\tCREATED=" + CreatedField(created) +
+           "\r\n\tVISITED=0\r\n\tORDER=0\r\n\tDESCRIPTION=\r\n\tSHORT NAME=\r\n\r\n";
+}
+
+int Opera6Browser::Save(const std::string& path, BrowserProfile* profile) {
+    LogMessage(LOG_I, "Opera6Browser::Save 開始");
+    LogMessage(LOG_I, "Opera6Browser::Save 読込(%s)", path.c_str());
+    int count = 0;
+    platform::File output;
+    if (!output.Open(path, platform::File::Mode::Write, false)) {
+        LogSystemError("Opera6Browser::Save *ERROR*: ファイルが作成出来ません。");
+        LogMessage(LOG_I, "Opera6Browser::Save 終了");
+        return 0;
+    }
+    std::string text = kHeader;
+    bool written = true;
+    // The depths of the folders written and not yet closed, innermost last.
+    std::vector<int32_t> openFolders;
+    for (auto position = profile ? profile->GetHeadPosition() : BrowserProfile::kNoPosition;
+         position && written;) {
+        const FavoritesItem& item = *profile->GetNext(position);
+        while (!openFolders.empty() && openFolders.back() >= item.GetDepth()) {
+            text += "-\r\n";
+            openFolders.pop_back();
+        }
+        text += BlockText(item, platform::Clock::Now());
+        if (item.IsFolder()) openFolders.push_back(item.GetDepth());
+        ++count;
+        if (text.size() >= kWriteChunk) {
+            written = output.Write(text);
+            text.clear();
+        }
+    }
+    for (size_t open = openFolders.size(); open > 0; --open) text += "-\r\n";
+    written = written && output.Write(text);
+    if (!output.Close() || !written) {
+        LogSystemError("Opera6Browser::Save *ERROR*: ファイルへの書込みが出来ません。");
+        count = 0;
+    }
+    LogMessage(LOG_I, "Opera6Browser::Save 終了");
+    return count;
+}

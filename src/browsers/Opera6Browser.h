@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "browsers/Browser.h"
+
+class KrvMapFile;
+
+// The Opera adapter: its one profile is the hotlist named by "opera6.ini" in the directory the
+// registry gives for Opera. A hotlist is a UTF-8 text of "#FOLDER" and "#URL" blocks of
+// "KEY=value" lines, each block ended by a line without "=", and a "-" line closing a folder.
+class Opera6Browser : public Browser {
+public:
+    // Creates the profile when Opera is registered: hotlist path, proxy settings, logon user.
+    void Initialize() override;
+    // Reads the hotlist at path into the profile (emptied first when the file can be mapped);
+    // the profile's item count.
+    int Load(const std::string& path, BrowserProfile* profile) override;
+    // Writes the profile as a new hotlist at path, nested as the items' depths say; the number
+    // of items written, 0 when the file cannot be written.
+    int Save(const std::string& path, BrowserProfile* profile) override;
+
+    // The hotlist text of one item, lines ended by CR LF; `created` is the CREATED value.
+    static std::string BlockText(const FavoritesItem& item, int64_t created);
+
+protected:
+    // Reads entries, nested folders included, until the "-" that closes the folder at
+    // `folderPath` or the end of the data; the number of bookmarks appended (folders not
+    // counted). Levels are kept on a list, not on the call stack, so no nesting is too deep.
+    int analyze_hotlist(KrvMapFile& file, const std::string& folderPath, BrowserProfile& profile);
+    // Reads one block and appends its item; the item, or null when the block has no name or the
+    // item cannot be appended.
+    FavoritesItem* make_krvinfo(KrvMapFile& file, const std::string& folderPath,
+                                BrowserProfile& profile);
+};

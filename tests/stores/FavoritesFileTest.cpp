@@ -1,0 +1,482 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/EmulatedSystem.h"
+#include "common/ScriptedUserPrompt.h"
+#include "platform/FaultSeam.h"
+#include "records/URLDB.h"
+#include "stores/FavoritesFile.h"
+#include "support/FavoritesSetup.h"
+#include "support/Log.h"
+
+namespace fs = std::filesystem;
+using platform::FaultSeam;
+
+namespace {
+
+const std::string kPath = "C:\\Pennawick\\urldb.db";
+
+// Every field of a record, for comparing whole records.
+std::vector<std::string> Fields(const URLInfo& r) {
+    return {r.GetURL(),
+            r.GetTitle(),
+            r.GetDisplayTitle(),
+            r.GetResponseText(),
+            r.GetHttpBody(),
+            std::to_string(r.GetHttpBodySize()),
+            std::to_string(r.GetReferenceCount()),
+            std::to_string(r.GetErrorCount()),
+            std::to_string(r.GetHttpStatus()),
+            std::to_string(r.GetFirstTime()),
+            std::to_string(r.GetLastRequestTime()),
+            std::to_string(r.GetLastNormalTime()),
+            std::to_string(r.GetEveryuseEnabled()),
+            std::to_string(r.GetLastReferenceTime()),
+            std::to_string(r.GetAuthRequired()),
+            r.GetAuthUser(),
+            r.GetAuthPassword(),
+            std::to_string(r.GetExtraValue()),
+            std::to_string(r.GetExtraCode()),
+            std::to_string(r.GetGenre())};
+}
+
+std::vector<std::vector<std::string>> AllFields(const URLDB& db) {
+    std::vector<std::vector<std::string>> all;
+    for (int i = 0; i < db.GetCount(); ++i) all.push_back(Fields(*db.GetAt(i)));
+    return all;
+}
+
+// A record with every field set; the title is longer than 64 bytes and holds 0x5C trail bytes.
+std::unique_ptr<URLInfo> FullRecord(const std::string& url, int seed) {
+    auto r = std::make_unique<URLInfo>(url);
+    r->SetTitle(Sjis("表示ソフトの能力予測 十分な説明と長い題名がここに続いていきます、まだ続く"));
+    r->SetDisplayTitle(Sjis("表示 ") + std::to_string(seed));
+    r->SetResponseText("HTTP/1.1 200 OK, fine");
+    r->SetHttpBody(Sjis("<html>本文,") + std::to_string(seed));
+    r->SetReferenceCount(seed);
+    r->SetErrorCount(-seed);
+    r->SetHttpStatus(404);
+    r->SetFirstTime(1000000000 + seed);
+    r->SetLastRequestTime(1100000000);
+    r->SetLastNormalTime(-5);
+    r->SetEveryuseEnabled(0);
+    r->SetLastReferenceTime(2147483647);
+    r->SetAuthRequired(1);
+    r->SetAuthUser(Sjis("ユーザー"));
+    r->SetAuthPassword(Sjis("パス,word") + "\x7F\xFF");
+    r->SetExtraValue(-2147483647 - 1);
+    r->SetExtraCode(5);
+    r->SetGenre(12);
+    return r;
+}
+
+class FavoritesFileTest : public EmulatedSystemTest {
+protected:
+    void SetUp() override { SetLogLevel(LOG_V); }
+    void TearDown() override {
+        FaultSeam::Clear();
+        SetLogLevel(LOG_I);
+    }
+
+    std::string LogText() const {
+        std::string text;
+        const std::string folder = system.Native("C:\\Pennawick");
+        if (!fs::is_directory(folder)) return text;
+        for (const auto& file : fs::directory_iterator(folder)) {
+            if (file.path().extension() != ".log") continue;
+            std::ifstream in(file.path(), std::ios::binary);
+            std::stringstream content;
+            content << in.rdbuf();
+            text += content.str();
+        }
+        return text;
+    }
+    bool Logged(const std::string& utf8) const {
+        return LogText().find(Sjis(utf8)) != std::string::npos;
+    }
+
+    // Loads bytes written to kPath into a fresh database.
+    int LoadBytes(const std::string& bytes, URLDB& db) {
+        system.WriteFile(kPath, bytes);
+        return file.Load(kPath, db);
+    }
+
+    // Sets a file's modification time (seconds since 1970).
+    void SetAge(const std::string& internal, int64_t seconds) {
+        const timespec times[2] = {{static_cast<time_t>(seconds), 0},
+                                   {static_cast<time_t>(seconds), 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, system.Native(internal).c_str(), times, 0), 0);
+    }
+
+    FavoritesFile file;
+    FavoritesSetup setup;
+};
+
+}  // namespace
+
+TEST_F(FavoritesFileTest, UnreadableFilesLoadNothing) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int result;
+        bool formatWarning;
+    };
+    const std::vector<Case> cases = {
+        {"empty", "", 0, false},
+        {"capital header", "Size=3\r\n0,http://a/\r\n", 0, true},
+        {"blank before header", " size=3\r\n0,http://a/\r\n", 0, true},
+        {"binary", std::string("\x00\xFF\x89PNG\r\n0,http://a/\r\n", 16), 0, true},
+        {"header only", "size=0\r\n", 0, false},
+        {"header only, no line end", "size=0", 0, false},
+        // LF alone does not end a line: the whole file is the header line.
+        {"LF lines", "size=1\n0,http://a/\n1,A\n", 0, false},
+        {"comment after header", "size=0\r\n#\r\n", 1, false},
+        {"blank line after header", "size=0\r\n\r\n", 1, false},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(system.Native("C:\\Pennawick"));
+        URLDB db(0, 0, 30);
+        EXPECT_EQ(LoadBytes(c.bytes, db), c.result) << c.what;
+        EXPECT_EQ(db.GetCount(), 0) << c.what;
+        EXPECT_EQ(db.GetRecentEnabled(), 1) << c.what;
+        EXPECT_EQ(Logged("FavoritesFile::Load フォーマットが違うファイルが読み込まれました。"),
+                  c.formatWarning)
+            << c.what;
+        EXPECT_TRUE(Logged("FavoritesFile::Load Start ")) << c.what;
+        EXPECT_TRUE(Logged("FavoritesFile::Load Stop ")) << c.what;
+    }
+    URLDB db(0, 0, 30);
+    EXPECT_EQ(file.Load("C:\\Pennawick\\missing.db", db), 0);
+    EXPECT_EQ(db.GetRecentEnabled(), 1);
+}
+
+TEST_F(FavoritesFileTest, LineRules) {
+    const std::string bytes =
+        "size=99\r\n"
+        "# 0,http://comment/\r\n"
+        "\r\n"
+        "no comma\r\n"
+        ",http://lead.comma/\r\n"
+        "20,http://twenty/\r\n"
+        "-1,http://minus/\r\n"
+        "99999999999,http://huge/\r\n"
+        // A record whose lines come before its line 0 has no URL and is dropped.
+        "3,orphan\r\n"
+        "0,http://a/,b\r\n"
+        "1,  padded title \t \r\n"
+        "4,ab\r\n"
+        "4,cd\r\n"
+        "6,\r\n"
+        "7,12abc\r\n"
+        "7, -3x\r\n"
+        "18,9\r\n"
+        "19,+7\r\n"
+        "def,http://b/\r\n"
+        "4,xy\r\n"
+        "5,99\r\n"
+        "16,NjE2MjYz\r\n"
+        "0,http://c/\r\n"
+        "16,NjE2Mj\r\n"  // decodes to an odd number of bytes
+        "0,http://a/,b\r\n"
+        "1,second record of a URL that is already there\r\n"
+        "0,http://d/\r\n"
+        "15,user\r\n"
+        "16,!!!!\r\n"  // not Base64
+        "19,12";
+    URLDB db(0, 0, 30);
+    ASSERT_EQ(LoadBytes(bytes, db), 1);
+    ASSERT_EQ(db.GetCount(), 4);
+
+    const URLInfo& a = *db.GetAt(0);
+    EXPECT_EQ(a.GetURL(), "http://a/,b");
+    EXPECT_EQ(a.GetTitle(), "  padded title");
+    EXPECT_EQ(a.GetResponseText(), "");
+    EXPECT_EQ(a.GetHttpBody(), "abcd");
+    EXPECT_EQ(a.GetHttpBodySize(), 4);
+    EXPECT_EQ(a.GetReferenceCount(), -1);
+    EXPECT_EQ(a.GetErrorCount(), -3);
+    EXPECT_EQ(a.GetExtraCode(), 0);
+    EXPECT_EQ(a.GetGenre(), 7);
+    EXPECT_EQ(a.GetFirstTime(), EmulatedSystem::kNow);
+
+    const URLInfo& b = *db.GetAt(1);
+    EXPECT_EQ(b.GetURL(), "http://b/");
+    EXPECT_EQ(b.GetHttpBody(), "xy");
+    EXPECT_EQ(b.GetHttpBodySize(), 99);
+    EXPECT_EQ(b.GetAuthPassword(), "abc");
+
+    EXPECT_EQ(db.GetAt(2)->GetURL(), "http://c/");
+    EXPECT_EQ(db.GetAt(2)->GetAuthPassword(), "");
+    const URLInfo& d = *db.GetAt(3);
+    EXPECT_EQ(d.GetURL(), "http://d/");
+    EXPECT_EQ(d.GetAuthPassword(), "");
+    EXPECT_EQ(d.GetAuthUser(), "user");
+    EXPECT_EQ(d.GetGenre(), 12);
+
+    // Loading the same file again adds nothing and changes nothing.
+    const auto before = AllFields(db);
+    EXPECT_EQ(file.Load(kPath, db), 1);
+    EXPECT_EQ(AllFields(db), before);
+}
+
+TEST_F(FavoritesFileTest, HostileInputNeverBreaksTheLoader) {
+    // Megabyte lines: a body built of two huge lines, and a huge key field.
+    const std::string huge(3 << 20, 'x');
+    URLDB db(0, 0, 30);
+    ASSERT_EQ(LoadBytes("size=1\r\n0,http://big/\r\n4," + huge + "\r\n4," + huge + "\r\n" +
+                            std::string(1 << 20, '9') + ",t\r\n",
+                        db),
+              1);
+    ASSERT_EQ(db.GetCount(), 1);
+    EXPECT_EQ(db.GetAt(0)->GetHttpBodySize(), 2 * static_cast<int>(huge.size()));
+
+    // Random bytes behind a valid header: whatever comes of them is sorted and has URLs.
+    std::mt19937 random(9);
+    for (int round = 0; round < 20; ++round) {
+        std::string bytes = "size=5\r\n";
+        for (int i = 0; i < 4000; ++i) {
+            const unsigned roll = random() % 16;
+            bytes += roll < 3   ? '\r'
+                     : roll < 5 ? '\n'
+                     : roll < 7 ? ','
+                     : roll < 9 ? '0' + random() % 10
+                                : char(random());
+        }
+        URLDB noisy(0, 0, 30);
+        EXPECT_EQ(LoadBytes(bytes, noisy), 1);
+        for (int i = 0; i < noisy.GetCount(); ++i) EXPECT_FALSE(noisy.GetAt(i)->GetURL().empty());
+    }
+}
+
+TEST_F(FavoritesFileTest, FullAndLightFilesRoundTrip) {
+    URLDB db(0, 0, 30);
+    db.Add(FullRecord("http://example.jp/b", 2), false);
+    db.Add(FullRecord(Sjis("http://例え.jp/表"), 3), false);
+    auto bare = std::make_unique<URLInfo>("http://example.jp/a");
+    db.Add(std::move(bare), false);  // no body, no titles, no password
+
+    std::string path = kPath;
+    ASSERT_EQ(file.Save(path, db, setup), 1);
+    EXPECT_EQ(path, kPath);
+    const std::string saved = system.ReadFile(kPath);
+    const std::string bare_record =
+        "0,http://example.jp/a\r\n1,\r\n2,\r\n3,\r\n5,0\r\n6,0\r\n7,0\r\n8,0\r\n9,1796698800\r\n"
+        "10,1796698800\r\n11,1796698800\r\n12,1\r\n13,1796698800\r\n14,0\r\n15,\r\n16,\r\n17,0\r\n"
+        "18,0\r\n19,0\r\n";
+    EXPECT_EQ(saved.substr(0, 8 + bare_record.size()), "size=3\r\n" + bare_record);
+    EXPECT_TRUE(Logged("FavoritesFile::Save 書込み時のURL数 Size=(3) "));
+
+    URLDB loaded(0, 0, 30);
+    ASSERT_EQ(file.Load(kPath, loaded), 1);
+    EXPECT_EQ(AllFields(loaded), AllFields(db));
+    // Saving what was loaded gives the same bytes.
+    std::string again = "C:\\Pennawick\\again.db";
+    ASSERT_EQ(file.Save(again, loaded, setup), 1);
+    EXPECT_EQ(system.ReadFile(again), saved);
+
+    // The light form keeps URL, titles and credentials; the password is encoded there too.
+    std::string light = "C:\\out\\Korvadel\\urldb_light.db";
+    system.MakeFolder("C:\\out\\Korvadel");
+    ASSERT_EQ(file.SaveLight(light, db, setup), 1);
+    const std::string lightBytes = system.ReadFile(light);
+    EXPECT_EQ(lightBytes.substr(0, 78),
+              "size=3\r\n0,http://example.jp/a\r\n1,\r\n2,\r\n14,0\r\n15,\r\n16,\r\n0,http://"
+              "example.jp/b\r\n");
+    EXPECT_EQ(lightBytes.find(Sjis("パス")), std::string::npos);
+    URLDB lightLoaded(0, 0, 30);
+    ASSERT_EQ(file.Load(light, lightLoaded), 1);
+    ASSERT_EQ(lightLoaded.GetCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        auto expected = Fields(URLInfo(""));
+        const auto original = Fields(*db.GetAt(i));
+        for (int field : {0, 1, 2, 14, 15, 16}) expected[field] = original[field];
+        EXPECT_EQ(Fields(*lightLoaded.GetAt(i)), expected) << i;
+    }
+    EXPECT_EQ(lightLoaded.GetAt(1)->GetAuthPassword(), Sjis("パス,word") + "\x7F\xFF");
+
+    // An empty database is the header alone.
+    URLDB empty(0, 0, 30);
+    std::string emptyPath = "C:\\Pennawick\\empty.db";
+    ASSERT_EQ(file.SaveLight(emptyPath, empty, setup), 1);
+    EXPECT_EQ(system.ReadFile(emptyPath), "size=0\r\n");
+}
+
+TEST_F(FavoritesFileTest, PasswordEncoding) {
+    EXPECT_EQ(FavoritesFile::EncodePassword("abc"), "NjE2MjYz");
+    EXPECT_EQ(FavoritesFile::EncodePassword(""), "");
+    EXPECT_EQ(FavoritesFile::DecodePassword("NjE2MjYz"), "abc");
+    EXPECT_EQ(FavoritesFile::DecodePassword(FavoritesFile::EncodePassword("\x81\x5C\xFF")),
+              "\x81\x5C\xFF");
+}
+
+TEST_F(FavoritesFileTest, BackupsKeepTheMostRecentVersions) {
+    EXPECT_EQ(file.GetDatabasePath(), kPath);
+    EXPECT_EQ(FavoritesFile::MakeBackupFile(kPath, 2), 1);  // nothing there: nothing to do
+    EXPECT_FALSE(system.Exists(kPath + ".1"));
+
+    for (int count = 0; count <= 6; ++count) {
+        fs::remove_all(system.Native("C:\\Pennawick"));
+        const int slots = count >= 1 && count <= 5 ? count : 2;
+        // Each version is written, dated one minute after the one before, then moved aside.
+        const int versions = slots + 3;
+        for (int v = 1; v <= versions; ++v) {
+            system.WriteFile(kPath, "v" + std::to_string(v));
+            SetAge(kPath, 1700000000 + 60 * v);
+            ASSERT_EQ(FavoritesFile::MakeBackupFile(kPath, count), 1) << count;
+            EXPECT_FALSE(system.Exists(kPath)) << count;
+        }
+        std::vector<std::string> kept;
+        for (int slot = 1; slot <= slots; ++slot)
+            kept.push_back(system.ReadFile(kPath + "." + std::to_string(slot)));
+        std::sort(kept.begin(), kept.end());
+        std::vector<std::string> expected;
+        for (int v = versions - slots + 1; v <= versions; ++v)
+            expected.push_back("v" + std::to_string(v));
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(kept, expected) << count;
+        EXPECT_FALSE(system.Exists(kPath + "." + std::to_string(slots + 1))) << count;
+    }
+
+    // Slot ages, not slot numbers, decide: the older slot 2 goes.
+    fs::remove_all(system.Native("C:\\Pennawick"));
+    system.WriteFile(kPath + ".1", "newer");
+    SetAge(kPath + ".1", 1700000200);
+    system.WriteFile(kPath + ".2", "older");
+    SetAge(kPath + ".2", 1700000100);
+    system.WriteFile(kPath, "current");
+    ASSERT_EQ(FavoritesFile::MakeBackupFile(kPath, 2), 1);
+    EXPECT_EQ(system.ReadFile(kPath + ".1"), "newer");
+    EXPECT_EQ(system.ReadFile(kPath + ".2"), "current");
+}
+
+TEST_F(FavoritesFileTest, BackupFailuresTryTheNextSlot) {
+    // The move into free slot 1 fails: slot 2 takes the file.
+    system.WriteFile(kPath, "current");
+    FaultSeam::FailNext(FaultSeam::Operation::Rename, kPath, EACCES);
+    EXPECT_EQ(FavoritesFile::MakeBackupFile(kPath, 2), 1);
+    EXPECT_EQ(system.ReadFile(kPath + ".2"), "current");
+    EXPECT_TRUE(Logged("FavoritesFile::MakeBackupFile 権限などの問題でバックアップが出来ません。"));
+
+    // The oldest slot cannot be deleted: the next oldest is used.
+    system.WriteFile(kPath + ".1", "one");
+    SetAge(kPath + ".1", 1700000000);
+    SetAge(kPath + ".2", 1700000100);
+    system.WriteFile(kPath, "newest");
+    FaultSeam::FailNext(FaultSeam::Operation::Delete, kPath + ".1", EACCES);
+    EXPECT_EQ(FavoritesFile::MakeBackupFile(kPath, 2), 1);
+    EXPECT_EQ(system.ReadFile(kPath + ".1"), "one");
+    EXPECT_EQ(system.ReadFile(kPath + ".2"), "newest");
+    EXPECT_TRUE(Logged(
+        "FavoritesFile::MakeBackupFile "
+        "権限などの問題でバックアップファイルが削除出来ません。[C:\\Pennawick\\urldb.db.1]"));
+
+    // The slot was freed but the move fails: no backup.
+    system.WriteFile(kPath, "latest");
+    SetAge(kPath + ".2", 1700000200);
+    FaultSeam::FailNext(FaultSeam::Operation::Rename, kPath, EACCES);
+    EXPECT_EQ(FavoritesFile::MakeBackupFile(kPath, 2), 0);
+    EXPECT_EQ(system.ReadFile(kPath), "latest");
+    EXPECT_FALSE(system.Exists(kPath + ".1"));
+    EXPECT_TRUE(
+        Logged("FavoritesFile::MakeBackupFile "
+               "権限などの問題でバックアップが出来ません。[C:\\Pennawick\\urldb.db.1]"));
+
+    // Slots that are folders are never removed; with no slot free there is no backup.
+    fs::remove_all(system.Native("C:\\Pennawick"));
+    system.MakeFolder(kPath + ".1");
+    system.MakeFolder(kPath + ".2");
+    system.WriteFile(kPath + ".2\\inside", "kept");
+    system.WriteFile(kPath, "current");
+    EXPECT_EQ(FavoritesFile::MakeBackupFile(kPath, 2), 0);
+    EXPECT_EQ(system.ReadFile(kPath), "current");
+    EXPECT_EQ(system.ReadFile(kPath + ".2\\inside"), "kept");
+}
+
+TEST_F(FavoritesFileTest, SaveWithoutBackup) {
+    URLDB db(0, 0, 30);
+    db.Add(std::make_unique<URLInfo>("http://a/"), false);
+    const std::string fresh = "size=1\r\n0,http://a/\r\n";
+    auto blockSlots = [&] {
+        system.MakeFolder(kPath + ".1");
+        system.MakeFolder(kPath + ".2");
+    };
+
+    {  // The old file is deleted after telling the user, then the file is written.
+        ScriptedUserPrompt prompt;
+        blockSlots();
+        system.WriteFile(kPath, "old");
+        std::string path = kPath;
+        EXPECT_EQ(file.SaveLight(path, db, setup), 1);
+        EXPECT_EQ(system.ReadFile(kPath).substr(0, fresh.size()), fresh);
+        ASSERT_EQ(prompt.messages.size(), 1u);
+        EXPECT_EQ(prompt.messages[0].text,
+                  Sjis("権限等の問題で前回データのバックアップに失敗しました。"));
+        EXPECT_TRUE(prompt.fileTitles.empty());
+    }
+    {  // Nor can it be deleted: the user cancels the save-as question, nothing is written.
+        ScriptedUserPrompt prompt;
+        system.WriteFile(kPath, "old");
+        FaultSeam::FailNext(FaultSeam::Operation::Delete, kPath, EACCES);
+        std::string path = kPath;
+        EXPECT_EQ(file.Save(path, db, setup), 0);
+        EXPECT_EQ(system.ReadFile(kPath), "old");
+        ASSERT_EQ(prompt.messages.size(), 2u);
+        EXPECT_EQ(prompt.messages[1].text,
+                  Sjis("urldb.dbにデータを保存できません。別名称を入力してください。\n"
+                       "その後ファイルの権限チェックをしてください。\n"
+                       "ファイルが壊れているときは\"CHKDSK /F\"等を実行後\n"
+                       "バックアップしたファイルの名称をurldb.dbに修正してください。"));
+        EXPECT_EQ(prompt.fileTitles.size(), 1u);
+    }
+    {  // The user picks another name: the file goes there and the caller learns the name.
+        ScriptedUserPrompt prompt;
+        prompt.fileNames.push_back(std::string("C:\\Pennawick\\other.db"));
+        FaultSeam::FailNext(FaultSeam::Operation::Delete, kPath, EACCES);
+        std::string path = kPath;
+        EXPECT_EQ(file.SaveLight(path, db, setup), 1);
+        EXPECT_EQ(path, "C:\\Pennawick\\other.db");
+        EXPECT_EQ(system.ReadFile(kPath), "old");
+        EXPECT_EQ(system.ReadFile(path).substr(0, fresh.size()), fresh);
+    }
+}
+
+TEST_F(FavoritesFileTest, FailedWritesReportFailure) {
+    URLDB db(0, 0, 30);
+    db.Add(FullRecord("http://a/", 1), false);
+    ScriptedUserPrompt prompt;
+    struct Case {
+        FaultSeam::Operation operation;
+        bool light;
+        const char* logLine;  // nullptr: no log line
+    };
+    const std::vector<Case> cases = {
+        {FaultSeam::Operation::Open, false, nullptr},
+        {FaultSeam::Operation::Write, false, "FavoritesFile::Save *ERROR*: 書込みに失敗しました。"},
+        {FaultSeam::Operation::Close, true,
+         "FavoritesFile::SaveLight *ERROR*: 書込みに失敗しました。"},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(system.Native("C:\\Pennawick"));
+        system.WriteFile(kPath, "previous");
+        FaultSeam::FailNext(c.operation, kPath, ENOSPC);
+        std::string path = kPath;
+        EXPECT_EQ(c.light ? file.SaveLight(path, db, setup) : file.Save(path, db, setup), 0);
+        // The previous data waits in the backup.
+        EXPECT_EQ(system.ReadFile(kPath + ".1"), "previous");
+        if (c.logLine) {
+            EXPECT_TRUE(Logged(c.logLine)) << c.logLine;
+        }
+    }
+    EXPECT_TRUE(prompt.messages.empty());
+}
