@@ -20,11 +20,9 @@ class ConverterApp {
 public:
     // Browser kinds 1 to 5 index LastOutputFolder() at kind - 1.
     static constexpr int kBrowserKinds = 5;
-    // Longest folder kept from the folder chooser, in bytes.
-    static constexpr size_t kMaxChosenFolder = 259;
 
     ConverterApp();
-    ~ConverterApp();
+    virtual ~ConverterApp();
     ConverterApp(const ConverterApp&) = delete;
     ConverterApp& operator=(const ConverterApp&) = delete;
 
@@ -64,10 +62,15 @@ public:
     // closes the wizard when this turns true.
     static bool QuitRequested();
 
-private:
-    void ApplyLogLevel();
-    void WriteWorkFolder() const;
+protected:
+    // Make one shared object; null when it cannot be made. Tests override them to make the
+    // creation fail at a chosen object.
+    virtual std::unique_ptr<FavoritesFile> NewFavoritesFile();
+    virtual std::unique_ptr<FavoritesSetup> NewFavoritesSetup();
+    virtual std::unique_ptr<URLDB> NewURLDB();
+    virtual std::unique_ptr<ExtractionConditions> NewExtractionConditions();
 
+private:
     std::unique_ptr<FavoritesFile> favoritesFile_;
     std::unique_ptr<FavoritesSetup> favoritesSetup_;
     std::unique_ptr<URLDB> urlDB_;
