@@ -51,18 +51,19 @@ void DrawImport(QPainter& p, const QPen& pen, const QBrush& ink) {
     for (int i = 0; i < 3; ++i) Ribbon(p, 290 + i * 32, 60 + i * 8, 20, 56);
 }
 
+// Kept in the upper two thirds: the page's tick boxes lie over the lower part of the picture.
 void DrawCreate(QPainter& p, const QPen& pen, const QBrush& ink) {
     p.setPen(pen);
     p.setBrush(ink);
-    Ribbon(p, 40, 90, 50, 110);
+    Ribbon(p, 50, 40, 46, 110);
     p.setBrush(Qt::NoBrush);
-    for (int i = 0; i < 5; ++i) {
-        int y = 20 + i * 50;
-        p.drawLine(110, 145, 200, y + 20);
-        Folder(p, 220, y, 80, 40);
+    for (int i = 0; i < 4; ++i) {
+        int y = 10 + i * 45;
+        p.drawLine(110, 95, 200, y + 18);
+        Folder(p, 220, y, 80, 36);
         p.setBrush(ink);
-        Ribbon(p, 320, y + 2, 12, 34);
-        Ribbon(p, 340, y + 2, 12, 34);
+        Ribbon(p, 320, y + 2, 12, 32);
+        Ribbon(p, 340, y + 2, 12, 32);
         p.setBrush(Qt::NoBrush);
     }
 }

@@ -3,8 +3,9 @@
 #include <QPixmap>
 
 // The pictures of the wizard pages, drawn for this program in two colours at 420 x 280 pixels:
-// 147 a database handing bookmarks over, 151 one bookmark fanned out into several folders, 152 a
-// finished folder with a tick. Any other identifier gives an empty picture of that size.
+// 147 a database handing bookmarks over, 151 one bookmark fanned out into several folders (above
+// the page's tick boxes), 152 a finished folder with a tick. Any other identifier gives an empty
+// picture of that size.
 class WizardArtwork {
 public:
     static constexpr int kWidth = 420;

@@ -86,8 +86,7 @@ int main(int argc, char* argv[]) {
     prompt.folders.push_back(platform::PathMap::ToInternal((stage + "/Output").toStdString()));
     ConverterApp app;
     ScreenshotHost host(QDir(QString::fromLocal8Bit(argv[2])).absolutePath());
-    app.InitInstance(host,
-                     platform::PathMap::ToInternal((stage + "/pennawick.exe").toStdString()));
+    app.InitInstance(host, platform::PathMap::ToInternal((stage + "/pennawick.exe").toStdString()));
     for (const auto& message : prompt.messages) {
         std::printf("message: %s\n", platform::Cp932::ToUtf8(message.text).c_str());
     }

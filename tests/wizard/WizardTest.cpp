@@ -108,12 +108,12 @@ void WizardTest::initTestCase() {
 }
 
 int WizardTest::GenerateSample(EmulatedSystem& system) {
-    const QString urldb =
-        QString::fromStdString(system.Native(std::string(EmulatedSystem::kWorkingFolder) + "urldb.db"));
+    const QString urldb = QString::fromStdString(
+        system.Native(std::string(EmulatedSystem::kWorkingFolder) + "urldb.db"));
     QProcess generator;
-    generator.start(QStringLiteral("python3"),
-                    {QStringLiteral(PENNAWICK_DEMO_GENERATOR), QString::fromStdString(system.Root()),
-                     urldb, QString::number(EmulatedSystem::kNow)});
+    generator.start(QStringLiteral("python3"), {QStringLiteral(PENNAWICK_DEMO_GENERATOR),
+                                                QString::fromStdString(system.Root()), urldb,
+                                                QString::number(EmulatedSystem::kNow)});
     if (!generator.waitForFinished(60000) || generator.exitCode() != 0) {
         qFatal("the sample generator failed: %s", generator.readAllStandardError().constData());
     }
@@ -200,9 +200,9 @@ void WizardTest::WholeConversion() {
                  Utf8(message.text).c_str());
     }
     const std::string out = std::string(kOutput) + "\\";
-    for (const char* file : {"Korvadel\\urldb_light.db", "Netscape4x\\bookmark.htm",
-                             "Netscape6x\\bookmarks.html", "Netscape7x\\bookmarks.html",
-                             "Opera6\\Opera6.adr"}) {
+    for (const char* file :
+         {"Korvadel\\urldb_light.db", "Netscape4x\\bookmark.htm", "Netscape6x\\bookmarks.html",
+          "Netscape7x\\bookmarks.html", "Opera6\\Opera6.adr"}) {
         QVERIFY2(!system.ReadFile(out + file).empty(), file);
     }
     // Seoul is bookmarked only in Internet Explorer and unknown to Korvadel; Taipei is known.
