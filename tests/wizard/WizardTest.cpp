@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include "wizard/DlgBasePPage.h"
 #include "wizard/DlgWizard05.h"
 #include "wizard/ProfileListView.h"
+#include "wizard/QtUserPrompt.h"
 #include "wizard/QtWizardHost.h"
 
 namespace {
@@ -96,6 +98,7 @@ private slots:
     void ConditionsPageRules();
     void ConditionsPageWithoutRecords();
     void CancelOnFirstPageStillShutsDown();
+    void MessageBoxesAnswerWithTheButtonPressed();
 
 private:
     // Generates the sample system into the emulated one, urldb.db into the working folder;
@@ -344,6 +347,47 @@ void WizardTest::CancelOnFirstPageStillShutsDown() {
         system.ReadFile(std::string(EmulatedSystem::kWorkingFolder) + "pennawick.ini");
     QVERIFY2(settings.find("WORKFOLDER=C:\\Pennawick\\") != std::string::npos, settings.c_str());
     QVERIFY(prompt.messages.empty());
+}
+
+void WizardTest::MessageBoxesAnswerWithTheButtonPressed() {
+    using B = UserPrompt::Buttons;
+    using A = UserPrompt::Answer;
+    struct Case {
+        B buttons;
+        const char* caption;
+        const char* texts;  // the buttons shown, the last one is pressed
+        A answer;
+        const char* title;
+    };
+    const Case cases[] = {
+        {B::Ok, "", "OK", A::Ok, "Pennawick"},
+        {B::OkCancel, "URLDB取込失敗", "OK キャンセル", A::Cancel, "URLDB取込失敗"},
+        {B::YesNo, "確認", "はい(&Y) いいえ(&N)", A::No, "確認"},
+        {B::YesNoCancel, "", "はい(&Y) いいえ(&N) キャンセル", A::Cancel, "Pennawick"},
+        {B::RetryCancel, "", "再試行(&R) キャンセル", A::Cancel, "Pennawick"},
+    };
+    QtUserPrompt prompt;
+    for (const Case& c : cases) {
+        QString title;
+        QStringList texts;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            title = box->windowTitle();
+            for (QAbstractButton* button : box->buttons()) texts << button->text();
+            texts.sort();
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == QString::fromUtf8(c.texts).split(' ').last()) button->click();
+            }
+        });
+        A answer = prompt.ShowMessage(Sjis("テスト"), Sjis(c.caption), c.buttons,
+                                      UserPrompt::Icon::Information);
+        QStringList expected = QString::fromUtf8(c.texts).split(' ');
+        expected.sort();
+        QCOMPARE(texts, expected);
+        QCOMPARE(title, QString::fromUtf8(c.title));
+        QVERIFY(answer == c.answer);
+    }
 }
 
 QTEST_MAIN(WizardTest)
