@@ -9,8 +9,7 @@
 
 DlgBasePSheet::DlgBasePSheet(QWidget* parent) : QWizard(parent) {
     setWizardStyle(QWizard::ClassicStyle);
-    setOptions(QWizard::IndependentPages | QWizard::NoBackButtonOnStartPage |
-               QWizard::HaveCustomButton1);
+    setOptions(QWizard::IndependentPages | QWizard::HaveCustomButton1);
     setButtonLayout({QWizard::Stretch, QWizard::CustomButton1, QWizard::NextButton,
                      QWizard::FinishButton, QWizard::CancelButton});
     setWindowTitle(QString::fromLatin1(UserPrompt::ApplicationTitle()));

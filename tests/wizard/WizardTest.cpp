@@ -21,6 +21,7 @@
 #include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
 #include "records/URLInfo.h"
+#include "support/QuitRequest.h"
 #include "wizard/ColorButton.h"
 #include "wizard/ColorStatic.h"
 #include "wizard/ConversionWizard.h"
@@ -99,6 +100,7 @@ private slots:
     void ConditionsPageWithoutRecords();
     void CancelOnFirstPageStillShutsDown();
     void MessageBoxesAnswerWithTheButtonPressed();
+    void QuitRequestClosesTheWizard();
 
 private:
     // Generates the sample system into the emulated one, urldb.db into the working folder;
@@ -138,6 +140,7 @@ void WizardTest::WholeConversion() {
     ConversionWizard wizard(app);
     wizard.show();
     QCOMPARE(wizard.windowTitle(), QStringLiteral("Pennawick"));
+    QVERIFY(QFontMetrics(Current(wizard)->font()).inFont(QChar(0x3042)));
 
     // Step 1: the Korvadel database.
     DlgBasePPage* page = Current(wizard);
@@ -388,6 +391,20 @@ void WizardTest::MessageBoxesAnswerWithTheButtonPressed() {
         QCOMPARE(title, QString::fromUtf8(c.title));
         QVERIFY(answer == c.answer);
     }
+}
+
+void WizardTest::QuitRequestClosesTheWizard() {
+    EmulatedSystem system;
+    ScriptedUserPrompt prompt;
+    ConverterApp app;
+    app.CreateSharedObjects();
+    ConversionWizard wizard(app);
+    wizard.show();
+    QuitRequest::Raise();
+    wizard.next();
+    QuitRequest::Clear();
+    QVERIFY(!wizard.isVisible());
+    QCOMPARE(wizard.result(), int(QDialog::Rejected));
 }
 
 QTEST_MAIN(WizardTest)
