@@ -89,11 +89,11 @@ UserPrompt::Answer QtUserPrompt::ShowMessage(const std::string& text, const std:
                                        : QtText::FromInternal(caption));
     box.setText(QtText::FromInternal(text));
     box.setIcon(IconOf(icon));
-    std::vector<std::pair<QAbstractButton*, Answer>> answers;
+    std::vector<std::pair<QPushButton*, Answer>> answers;
     for (const ButtonText& b : ButtonsOf(buttons)) {
         answers.emplace_back(box.addButton(QString::fromUtf8(b.text), b.role), b.answer);
     }
-    box.setDefaultButton(static_cast<QPushButton*>(answers.front().first));
+    box.setDefaultButton(answers.front().first);
     WithoutBusyCursor([&box] { return box.exec(); });
     for (const auto& [button, answer] : answers) {
         if (box.clickedButton() == button) return answer;
