@@ -1,6 +1,5 @@
 #include "app/ConversionWorkflow.h"
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -12,7 +11,6 @@
 #include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
 #include "stores/FavoritesFile.h"
-#include "support/CommonTools.h"
 #include "support/FavoritesSetup.h"
 #include "support/Log.h"
 #include "support/SystemCommand.h"
@@ -73,9 +71,9 @@ UserPrompt::Answer Show(const char* utf8, const char* captionUtf8 = "",
                                              UserPrompt::Icon::None);
 }
 
-// Joins a name to a folder with one backslash between them.
+// Forms an output path the way "%s\\name" does.
 std::string Join(const std::string& folder, const char* name) {
-    return CommonTools::MakePath(folder, name, "");
+    return folder + '\\' + name;
 }
 
 // Makes one output folder below the chosen folder. An existing folder counts as made; a file of
@@ -120,10 +118,9 @@ bool ConversionWorkflow::ImportKorvadelDatabase(bool ticked) {
              "URLDB取込失敗");
         return false;
     }
-    char text[128];
-    std::snprintf(text, sizeof text,
-                  platform::Cp932::FromUtf8("Korvadelのお気に入り[%d]件を取込ました。").c_str(),
-                  database.GetCount());
+    const std::string text = "Korvadel" + platform::Cp932::FromUtf8("のお気に入り[") +
+                             std::to_string(database.GetCount()) +
+                             platform::Cp932::FromUtf8("]件を取込ました。");
     UserPrompt::Current().ShowMessage(text, platform::Cp932::FromUtf8("URLDB取込完了"),
                                       UserPrompt::Buttons::Ok, UserPrompt::Icon::None);
     return true;
@@ -181,11 +178,14 @@ bool ConversionWorkflow::CreateFavorites(const std::array<bool, kFormatCount>& t
     BrowserProfile exportProfile;
     app_.GetExtractionConditions()->ExtractToProfile(*app_.GetURLDB(), profiles, exportProfile);
 
-    if (ticked[kKorvadel]) WriteLightDatabase(base, profiles);
-    for (int format = kInternetExplorer; format < kFormatCount; ++format) {
+    for (int format = kKorvadel; format < kFormatCount; ++format) {
         // After a fatal failure in the core the wizard is about to end: write nothing more.
         if (ConverterApp::QuitRequested()) break;
-        if (ticked[format]) WriteBrowserFormat(static_cast<Format>(format), base, exportProfile);
+        if (!ticked[format]) continue;
+        if (format == kKorvadel)
+            WriteLightDatabase(base, profiles);
+        else
+            WriteBrowserFormat(static_cast<Format>(format), base, exportProfile);
     }
     return true;
 }

@@ -1,6 +1,9 @@
 #include "browsers/NNBrowser.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,16 +30,78 @@ constexpr std::string_view kEndListToken = "</DL>";
 // binary file without line feeds cannot take unbounded memory.
 constexpr size_t kLineLimit = 16 * 1024 * 1024;
 
+// Every item and every open level keeps the whole path of its folders, so a small file of many
+// nested headings asks for memory that grows with the square of its depth. Reading stops once
+// the folder paths kept reach this size, some thousand times what real bookmark files need.
+constexpr size_t kPathBudget = 256 * 1024 * 1024;
+
 // Byte offset of the first "http" that starts a character, or npos: a trail byte followed by
 // "ttp" is not the start of an address.
 size_t FindHttp(std::string_view line) {
     const size_t first = line.find("http");
     if (first == std::string_view::npos) return first;
-    for (size_t pos = 0; pos < line.size(); pos += platform::Cp932::CharLength(line, pos)) {
+    // Up to the first byte of 0x80 or above every byte is a character of its own.
+    size_t pos = 0;
+    while (pos < first && static_cast<unsigned char>(line[pos]) < 0x80) ++pos;
+    if (pos == first) return first;
+    for (; pos < line.size(); pos += platform::Cp932::CharLength(line, pos)) {
         if (line.compare(pos, 4, "http") == 0) return pos;
     }
     return std::string_view::npos;
 }
+
+// Reads the lines of an open file a block at a time rather than byte by byte. A line ends at
+// LF, with one CR before it removed, and is cut at kLineLimit, as the platform's text reader
+// does. Finish puts the file right after the last line taken, where a line-by-line reader
+// would have left it.
+class LineReader {
+public:
+    explicit LineReader(platform::File& file) : file_(file), start_(file.Tell()) {}
+
+    bool Next(std::string& line) {
+        line.clear();
+        bool any = false;
+        while (pos_ < end_ || Fill()) {
+            any = true;
+            const char* begin = buffer_.data() + pos_;
+            const size_t available = end_ - pos_;
+            const void* feed = std::memchr(begin, '\n', available);
+            const size_t take = feed != nullptr
+                                    ? static_cast<size_t>(static_cast<const char*>(feed) - begin)
+                                    : available;
+            if (line.size() < kLineLimit) {
+                line.append(begin, std::min(take, kLineLimit - line.size()));
+            }
+            pos_ += take;
+            consumed_ += take;
+            if (feed != nullptr) {
+                ++pos_;
+                ++consumed_;
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                return true;
+            }
+        }
+        return any;
+    }
+
+    void Finish() {
+        if (start_ >= 0) file_.Seek(start_ + static_cast<int64_t>(consumed_));
+    }
+
+private:
+    bool Fill() {
+        pos_ = 0;
+        end_ = file_.Read(buffer_.data(), buffer_.size());
+        return end_ > 0;
+    }
+
+    platform::File& file_;
+    const int64_t start_;
+    uint64_t consumed_ = 0;
+    std::array<char, 64 * 1024> buffer_;
+    size_t pos_ = 0;
+    size_t end_ = 0;
+};
 
 // A level of the file's nested lists: its folder path and the path of its last heading, which
 // a "<DL>" opens.
@@ -133,9 +198,11 @@ namespace {
 
 // Appends a bookmark or folder item of the current level; 1 when it was appended.
 int AppendItem(BrowserProfile& profile, const FavoritesItem& stamp, const std::string& url,
-               const std::string& name, const std::string& levelPath, int32_t depth) {
+               const std::string& name, const std::string& levelPath, int32_t depth,
+               std::string& scratch) {
     auto item = std::make_unique<FavoritesItem>(stamp);
-    item->SetPath(levelPath + "\\" + name);
+    scratch.assign(levelPath).append(1, '\\').append(name);
+    item->SetPath(scratch);
     item->SetParentPath(levelPath);
     item->SetName(name);
     item->SetURL(url);
@@ -197,7 +264,19 @@ int NNBrowser::analyze_favorites(platform::File& file, const std::string& path,
     std::string line;
     std::string url;
     std::string name;
-    while (!levels.empty() && file.ReadLine(raw, kLineLimit)) {
+    std::string scratch;
+    size_t pathBytes = 0;
+    // Counts the bytes of folder paths about to be kept; ends the reading past the budget.
+    auto withinBudget = [&](size_t bytes) {
+        pathBytes += bytes;
+        if (pathBytes <= kPathBudget) return true;
+        LogMessage(LOG_E, "NNBrowser::analyze_favorites 階層が深すぎるので読込を中止します。(%d)",
+                   count);
+        for (; !levels.empty(); levels.pop_back()) LowerDepth();
+        return false;
+    };
+    auto reader = std::make_unique<LineReader>(file);
+    while (!levels.empty() && reader->Next(raw)) {
         // When asked to stop, each open level ends after one more line read.
         if (GetStopFlag() != 0) {
             levels.pop_back();
@@ -209,17 +288,19 @@ int NNBrowser::analyze_favorites(platform::File& file, const std::string& path,
         size_t token;
         if (raw.find(kBookmarkToken) != std::string::npos) {
             encoding.ConvertAuto(0, line, raw, 0);
-            if (ParseBookmark(line, url, name)) {
-                count += AppendItem(profile, stamp.Now(), url, name, level.path, GetDepth());
+            if (ParseBookmark(line, url, name) && withinBudget(2 * (level.path.size() + 1))) {
+                count +=
+                    AppendItem(profile, stamp.Now(), url, name, level.path, GetDepth(), scratch);
             }
         } else if ((token = raw.find(kHeadingToken)) != std::string::npos) {
             encoding.ConvertAuto(0, line, raw, 0);
-            if (ParseHeading(line, token, name)) {
+            if (ParseHeading(line, token, name) && withinBudget(2 * (level.path.size() + 1))) {
                 level.lastHeading = level.path + "\\" + name;
-                count +=
-                    AppendItem(profile, stamp.Now(), std::string(), name, level.path, GetDepth());
+                count += AppendItem(profile, stamp.Now(), std::string(), name, level.path,
+                                    GetDepth(), scratch);
             }
         } else if (raw.find(kListToken) != std::string::npos) {
+            if (!withinBudget(2 * level.lastHeading.size())) break;
             std::string nested = level.lastHeading;
             levels.push_back({std::move(nested), std::string()});
             RaiseDepth();
@@ -229,6 +310,7 @@ int NNBrowser::analyze_favorites(platform::File& file, const std::string& path,
         }
     }
     for (; !levels.empty(); levels.pop_back()) LowerDepth();
+    reader->Finish();
     return count;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -120,13 +121,18 @@ NNProfileFinder::ListRead NNProfileFinder::ReadProfileList(const std::string& fi
     // Read at most one byte past the limit, so that neither a huge file nor a device that never
     // ends is held in memory.
     std::string bytes;
-    char buffer[65536];
-    for (size_t got; (got = input.Read(buffer, sizeof buffer)) > 0;) {
-        bytes.append(buffer, got);
-        if (bytes.size() > kListSizeLimit) {
-            platform::SystemError::SetLast(EFBIG);
-            return ListRead::TooLarge;
+    try {
+        char buffer[65536];
+        for (size_t got; (got = input.Read(buffer, sizeof buffer)) > 0;) {
+            bytes.append(buffer, got);
+            if (bytes.size() > kListSizeLimit) {
+                platform::SystemError::SetLast(EFBIG);
+                return ListRead::NoBuffer;
+            }
         }
+    } catch (const std::bad_alloc&) {
+        platform::SystemError::SetLast(ENOMEM);
+        return ListRead::NoBuffer;
     }
     ScanProfileList(bytes, key, folders);
     return ListRead::Read;
@@ -161,7 +167,7 @@ void NNProfileFinder::FindMozillaFolders(const char* className, std::vector<std:
     if (read != platform::ShellFolderRead::Found || appData.empty()) return;
     const size_t first = folders.size();
     const std::string file = appData + "\\Mozilla\\registry.dat";
-    if (ReadProfileList(file, "directory", folders) == ListRead::TooLarge) {
+    if (ReadProfileList(file, "directory", folders) == ListRead::NoBuffer) {
         const std::string text = std::string(className) + "::get_profile_folder";
         LogSystemError(text.c_str());
         return;

@@ -25,7 +25,11 @@ public:
     };
 
     // Outcome of reading a profile list file.
-    enum class ListRead { Read, Missing, TooLarge };
+    enum class ListRead {
+        Read,
+        Missing,   // the file cannot be opened
+        NoBuffer,  // the file does not fit in a read buffer: past kListSizeLimit or out of memory
+    };
 
     // Profile list files are a few kilobytes; a larger file is not read.
     static constexpr size_t kListSizeLimit = 4 * 1024 * 1024;
@@ -34,8 +38,8 @@ public:
     // "<productKey>\<version>\Main". False when either is missing or the version is empty.
     static bool ReadInstallation(const Version& version, std::string& value);
 
-    // Reads the profile list file whole and scans it for the key. Missing (nothing found) when it
-    // cannot be opened; TooLarge (nothing found, the system error set) past kListSizeLimit.
+    // Reads the profile list file whole and scans it for the key. Nothing is found when the file is
+    // Missing or NoBuffer; NoBuffer sets the system error.
     static ListRead ReadProfileList(const std::string& file, std::string_view key,
                                     std::vector<std::string>& folders);
     // At every byte position where the key occurs, the candidate folder is the zero-terminated

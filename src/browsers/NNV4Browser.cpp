@@ -38,7 +38,7 @@ void NNV4Browser::get_netscape_profile(std::vector<std::string>& folders) {
     }
     const size_t first = folders.size();
     if (NNProfileFinder::ReadProfileList(windows + "\\nsreg.dat", "ProfileLocation", folders) ==
-        NNProfileFinder::ListRead::TooLarge) {
+        NNProfileFinder::ListRead::NoBuffer) {
         LogSystemError("NNV4Browser::get_netscape_profile");
         return;
     }

@@ -10,8 +10,6 @@
 // in "nsreg.dat" in the Windows folder; reads and writes "bookmark.htm" in Shift-JIS.
 class NNV4Browser : public NNBrowser {
 public:
-    static const NNProfileFinder::Version kVersion;
-
     // Installation check, program path, then one profile per user folder that holds both
     // "bookmark.htm" and "prefs.js".
     void Initialize() override;
@@ -23,4 +21,7 @@ protected:
     void get_netscape_profile(std::vector<std::string>& folders);
     // Turns the candidate folders into profiles.
     void get_proxy_information();
+
+private:
+    static const NNProfileFinder::Version kVersion;
 };

@@ -10,8 +10,6 @@
 // listed in "registry.dat" below the "AppData" folder; reads and writes "bookmarks.html" in UTF-8.
 class NNV6Browser : public NNBrowser {
 public:
-    static const NNProfileFinder::Version kVersion;
-
     // Installation check, program path, then one profile per profile folder that holds both
     // "bookmarks.html" and "prefs.js".
     void Initialize() override;
@@ -23,4 +21,7 @@ protected:
     void get_profile_folder(std::vector<std::string>& folders);
     // Turns the candidate folders into profiles.
     void get_proxy_information();
+
+private:
+    static const NNProfileFinder::Version kVersion;
 };

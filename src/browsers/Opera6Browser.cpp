@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,6 +108,7 @@ int Opera6Browser::Load(const std::string& path, BrowserProfile* profile) {
     LogMessage(LOG_I, "Opera6Browser::Load 開始");
     LogMessage(LOG_I, "Opera6Browser::Load 読込(%s)", path.c_str());
     if (profile == nullptr) return 0;
+    stamp_.reset();
     KrvMapFile file;
     if (file.Open(path, KrvMapFile::kModeRead | KrvMapFile::kTypeBinary) &&
         file.Attach("FavoritesFile", file.GetFileLength())) {
@@ -146,43 +148,65 @@ int Opera6Browser::analyze_hotlist(KrvMapFile& file, const std::string& folderPa
 
 FavoritesItem* Opera6Browser::make_krvinfo(KrvMapFile& file, const std::string& folderPath,
                                            BrowserProfile& profile) {
-    auto item = std::make_unique<FavoritesItem>();
+    std::string& name = nameBuffer_;
+    std::string& url = urlBuffer_;
+    name.clear();
+    url.clear();
     bool named = false;
-    EncodingString encoding;
-    std::string line;
-    std::string value;
+    std::string& line = lineBuffer_;
+    std::string& value = valueBuffer_;
     while (!GetStopFlag() && file.ReadLine(line, KrvMapFile::LineEnd::Lf)) {
         if (line.find('=') == std::string::npos) break;  // the end of the block
         const std::string_view key = AfterIndentation(line);
         if (StartsWith(key, "SHORT NAME=")) continue;
         if (StartsWith(key, "NAME=")) {
-            encoding.Convert(EncodingString::kUTF8ToSJIS, value, std::string(key.substr(5)), 0);
-            item->SetName(value);
+            value.assign(key.substr(5));
+            encoding_.Convert(EncodingString::kUTF8ToSJIS, name, value, 0);
             named = true;
         } else if (StartsWith(key, "URL=")) {
-            encoding.Convert(EncodingString::kUTF8ToSJIS, value, std::string(key.substr(4)), 0);
-            item->SetURL(value);
+            value.assign(key.substr(4));
+            encoding_.Convert(EncodingString::kUTF8ToSJIS, url, value, 0);
         }
     }
     if (!named) {
         LogMessage(LOG_I, "Opera6Browser::make_krvinfo 見つけたURL情報が異常でした。");
         return nullptr;
     }
-    const std::string& name = item->GetName();
-    item->SetPath(folderPath.empty() ? "\\" + name : folderPath + "\\" + name);
-    item->SetParentPath(folderPath);
-    item->SetDepth(GetDepth());
-    item->SetReserved(0);
-    item->SetCreated(platform::Clock::Now());
-    FavoritesItem* added = item.get();
-    const std::string url = item->GetURL();
-    if (!profile.AddItem(std::move(item))) {
+    FavoritesItem* added = nullptr;
+    try {
+        std::unique_ptr<FavoritesItem> item = NewItem();
+        std::string& path = pathBuffer_;
+        path.assign(folderPath).append("\\").append(name);
+        item->SetPath(path);
+        item->SetName(name);
+        item->SetURL(url);
+        item->SetParentPath(folderPath);
+        item->SetDepth(GetDepth());
+        item->SetReserved(0);
+        added = item.get();
+        if (!profile.AddItem(std::move(item))) added = nullptr;
+    } catch (const std::bad_alloc&) {
+        // Paths grow with the nesting; an item whose texts find no memory is dropped like one
+        // the profile cannot take.
+        added = nullptr;
+    }
+    if (!added) {
         LogMessage(LOG_E,
                    "Opera6Browser::make_krvinfo 登録出来なかったのでデータを破棄しました。[%s]",
                    url.c_str());
-        return nullptr;
     }
     return added;
+}
+
+std::unique_ptr<FavoritesItem> Opera6Browser::NewItem() {
+    // Formatting the local time costs more than reading a block: items read within the same
+    // second are copied from one stamped item instead.
+    const int64_t now = platform::Clock::Now();
+    if (!stamp_ || stamp_->GetCreated() != now) {
+        stamp_ = std::make_unique<FavoritesItem>();
+        stamp_->SetCreated(now);
+    }
+    return std::make_unique<FavoritesItem>(*stamp_);
 }
 
 std::string Opera6Browser::BlockText(const FavoritesItem& item, int64_t created) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "browsers/Browser.h"
+#include "encoding/EncodingString.h"
 
 class KrvMapFile;
 
@@ -20,9 +23,6 @@ public:
     // of items written, 0 when the file cannot be written.
     int Save(const std::string& path, BrowserProfile* profile) override;
 
-    // The hotlist text of one item, lines ended by CR LF; `created` is the CREATED value.
-    static std::string BlockText(const FavoritesItem& item, int64_t created);
-
 protected:
     // Reads entries, nested folders included, until the "-" that closes the folder at
     // `folderPath` or the end of the data; the number of bookmarks appended (folders not
@@ -32,4 +32,20 @@ protected:
     // item cannot be appended.
     FavoritesItem* make_krvinfo(KrvMapFile& file, const std::string& folderPath,
                                 BrowserProfile& profile);
+
+private:
+    // The hotlist text of one item, lines ended by CR LF; `created` is the CREATED value.
+    static std::string BlockText(const FavoritesItem& item, int64_t created);
+    // An empty item created now.
+    std::unique_ptr<FavoritesItem> NewItem();
+
+    // The last item stamped with the time of reading, copied for the items of the same second.
+    std::unique_ptr<FavoritesItem> stamp_;
+    EncodingString encoding_;
+    // Buffers reused from line to line.
+    std::string lineBuffer_;
+    std::string valueBuffer_;
+    std::string nameBuffer_;
+    std::string urlBuffer_;
+    std::string pathBuffer_;
 };

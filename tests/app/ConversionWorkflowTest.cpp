@@ -22,11 +22,11 @@
 #include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
 #include "support/Log.h"
+#include "support/QuitRequest.h"
 
 namespace fs = std::filesystem;
 using Answer = UserPrompt::Answer;
 using Buttons = UserPrompt::Buttons;
-using Message = ScriptedUserPrompt::Message;
 
 namespace {
 
@@ -36,6 +36,10 @@ const std::string kAppData = "C:\\users\\tester\\AppData\\Roaming";
 const std::string kNetscape = "C:\\Program Files\\Netscape\\Users";
 const std::string kMozilla = kAppData + "\\Mozilla\\Profiles\\";
 const std::string kOpera = "C:\\Program Files\\Opera";
+// A hotlist name ending in a 0x5C trail byte (ソ), which is no separator.
+std::string Hotlist() {
+    return Sjis("\\ソ.adr");
+}
 constexpr int kFormats = ConversionWorkflow::kFormatCount;
 using Ticks = std::array<bool, kFormats>;
 constexpr Ticks kAll = {true, true, true, true, true, true};
@@ -89,25 +93,6 @@ std::string ExpectedNetscape4() {
            Link("        ", "mozilla.example.jp", Sjis("モジラ")) + "    </DL><p>\r\n\r\n" +
            Link("    ", "opera.example.jp", Sjis("オペラ")) +
            "    </DL><p>\r\n\r\n<HR>\r\n\r\n</DL>\r\n";
-}
-
-// The Opera hotlist of the full conversion: UTF-8, CR LF, one "-" after each folder's entries.
-std::string ExpectedOpera() {
-    auto Url = [](const std::string& name, const std::string& host) {
-        return "#URL\r\n\tNAME=" + name + "\r\n\tURL=http://" + host +
-               "/\r\n\tCREATED=1796698800\r\n\tVISITED=0\r\n\tORDER=0\r\n\tDESCRIPTION=\r\n"
-               "\tSHORT NAME=\r\n\r\n";
-    };
-    auto Folder = [](const std::string& name) {
-        return "#FOLDER\r\n\tNAME=" + name +
-               "\r\n\tCREATED=1796698800\r\n\tVISITED=0\r\n\tORDER=13\r\n\tDESCRIPTION=\r\n"
-               "\tSHORT NAME=\r\n\r\n";
-    };
-    return "Opera Hotlist version 2.0\r\nOptions:encoding=utf8,version=3\r\n\r\n" +
-           Url("Held", "held.example.jp") + Folder("ソフト") + Url("表示", "hyouji.example.jp") +
-           "-\r\n" + Folder("趣味") + Url("ネットalice", "alice.example.jp") +
-           Url("ネットbob", "bob.example.jp") + Url("モジラ", "mozilla.example.jp") + "-\r\n" +
-           Url("オペラ", "opera.example.jp");
 }
 
 // What the opener command received, one folder per line.
@@ -192,8 +177,8 @@ protected:
         system.WriteFile(profile + "\\prefs.js", "user_pref(\"browser.x\", 1);\n");
 
         system.WriteFile(kOpera + "\\opera6.ini",
-                         "[User Prefs]\r\nHot List File Ver2=" + kOpera + "\\opera6.adr\r\n");
-        system.WriteFile(kOpera + "\\opera6.adr",
+                         "[User Prefs]\r\nHot List File Ver2=" + kOpera + Hotlist() + "\r\n");
+        system.WriteFile(kOpera + Hotlist(),
                          "Opera Hotlist version 2.0\r\nOptions: encoding = utf8, version=3\r\n\r\n"
                          "#URL\r\n\tNAME=オペラ\r\n\tURL=http://opera.example.jp/\r\n\r\n");
     }
@@ -212,10 +197,19 @@ protected:
         for (size_t row = 0; row < rows; ++row) workflow.ImportProfile(static_cast<int>(row));
     }
 
-    std::vector<std::string> MessageTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& message : prompt.messages) texts.push_back(Utf8(message.text));
-        return texts;
+    // Every message shown, as UTF-8: its text, preceded by "[caption] " unless the caption is
+    // the application's title, and by "[caption|YesNo] " for a Yes/No question.
+    std::vector<std::string> Shown() const {
+        std::vector<std::string> shown;
+        for (const auto& message : prompt.messages) {
+            std::string caption = Utf8(message.caption);
+            if (message.buttons == Buttons::YesNo)
+                caption += "|YesNo";
+            else if (message.buttons != Buttons::Ok)
+                caption += "|?";
+            shown.push_back((caption.empty() ? "" : "[" + caption + "] ") + Utf8(message.text));
+        }
+        return shown;
     }
 
     // The folders the opener was started with, sorted (the openers run detached, in any
@@ -289,7 +283,7 @@ TEST_F(ConversionWorkflowTest, ConvertsEveryBrowserAndTheDatabaseIntoAllSixForma
                       "    0|NNv4|bob|" + kNetscape + "\\bob\\bookmark.htm",
                       "    0|NNv6|default|" + kMozilla + "default\\k3x9q2ab.slt\\bookmarks.html",
                       "    0|NNv7|default|" + kMozilla + "default\\k3x9q2ab.slt\\bookmarks.html",
-                      "    0|Opera6|tester|" + kOpera + "\\opera6.adr"}));
+                      "    0|Opera6|tester|" + kOpera + Utf8(Hotlist())}));
         EXPECT_EQ(app.ProfileList().size(), rows.size());
         EXPECT_FALSE(workflow.ImportProfile(-1));
         EXPECT_FALSE(workflow.ImportProfile(6));
@@ -318,22 +312,16 @@ TEST_F(ConversionWorkflowTest, ConvertsEveryBrowserAndTheDatabaseIntoAllSixForma
     const std::string fileAdvice =
         "　出力されたファイル出力形式に合わせて置き換え、又は追加作業を\n行ってください。\n"
         "　但し自己責任の上でお願いします。";
-    EXPECT_EQ(MessageTexts(),
-              (std::vector<std::string>{
-                  "Korvadelのお気に入り[3]件を取込ました。",
-                  "Korvadelの簡易形式でお気に入りを出力しました。",
-                  "　Microsoft形式でお気に入りを出力しました。\n"
-                  "　出力されたフォルダをお気に入りのフォルダにコピー\nしてください。\n"
-                  "　但し自己責任の上でお願いします。",
-                  "　Netscape.4.x." + sheetFormats + fileAdvice,
-                  "　Netscape.6.x." + sheetFormats + fileAdvice,
-                  "　Netscape.7.x." + sheetFormats + fileAdvice,
-                  "　Opera6" + sheetFormats + fileAdvice}));
-    EXPECT_EQ(prompt.messages[0].caption, Sjis("URLDB取込完了"));
-    for (size_t i = 1; i < prompt.messages.size(); ++i) {
-        EXPECT_EQ(prompt.messages[i].caption, "");
-        EXPECT_EQ(prompt.messages[i].buttons, Buttons::Ok);
-    }
+    EXPECT_EQ(Shown(), (std::vector<std::string>{
+                           "[URLDB取込完了] Korvadelのお気に入り[3]件を取込ました。",
+                           "Korvadelの簡易形式でお気に入りを出力しました。",
+                           "　Microsoft形式でお気に入りを出力しました。\n"
+                           "　出力されたフォルダをお気に入りのフォルダにコピー\nしてください。\n"
+                           "　但し自己責任の上でお願いします。",
+                           "　Netscape.4.x." + sheetFormats + fileAdvice,
+                           "　Netscape.6.x." + sheetFormats + fileAdvice,
+                           "　Netscape.7.x." + sheetFormats + fileAdvice,
+                           "　Opera6" + sheetFormats + fileAdvice}));
 
     // The Mozilla profile is listed under 6.x and 7.x; its second copy adds no path.
     EXPECT_EQ(system.ReadFile(kOut + "\\Korvadel\\urldb_light.db"),
@@ -357,7 +345,13 @@ TEST_F(ConversionWorkflowTest, ConvertsEveryBrowserAndTheDatabaseIntoAllSixForma
     EXPECT_NE(mozilla.find("<DT><A HREF=\"http://hyouji.example.jp/\" ADD_DATE=\"1796698800\" "
                            "LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">表示</A>\r\n"),
               std::string::npos);
-    EXPECT_EQ(system.ReadFile(kOut + "\\Opera6\\Opera6.adr"), ExpectedOpera());
+    const std::string opera = system.ReadFile(kOut + "\\Opera6\\Opera6.adr");
+    EXPECT_EQ(opera.rfind("Opera Hotlist version 2.0\r\nOptions:encoding=utf8,version=3\r\n\r\n"
+                          "#URL\r\n\tNAME=Held\r\n",
+                          0),
+              0u);
+    EXPECT_NE(opera.find("-\r\n#URL\r\n\tNAME=オペラ\r\n\tURL=http://opera.example.jp/\r\n"),
+              std::string::npos);
 
     const std::string favorites = system.Root() + "/drive_c/users/tester/Favorites";
     const std::string users = system.Root() + "/drive_c/Program Files/Netscape/Users/";
@@ -386,11 +380,8 @@ TEST_F(ConversionWorkflowTest, ReportsAMissingDatabaseAndSkipsAnUntickedImport) 
         EXPECT_FALSE(workflow.ImportKorvadelDatabase(false));
         EXPECT_EQ(app.GetURLDB()->GetCount(), 0);
     });
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0].text,
-              Sjis("URLDB情報の取込に失敗しました。存在していないか壊れている可能性があります。"));
-    EXPECT_EQ(prompt.messages[0].caption, Sjis("URLDB取込失敗"));
-    EXPECT_EQ(prompt.messages[0].buttons, Buttons::Ok);
+    EXPECT_EQ(Shown(), std::vector<std::string>{"[URLDB取込失敗] URLDB情報の取込に失敗しました。"
+                                                "存在していないか壊れている可能性があります。"});
 }
 
 TEST_F(ConversionWorkflowTest, ConditionsDropBookmarksFromEveryFormat) {
@@ -434,7 +425,7 @@ TEST_F(ConversionWorkflowTest, WithoutBrowserItemsTheDatabaseRecordsBecomeTheBoo
             EXPECT_NE(text.find(url), std::string::npos) << file << " " << url;
     }
     EXPECT_TRUE(system.Exists(kOut + "\\Microsoft\\Rare.url"));
-    EXPECT_EQ(MessageTexts().size(), 7u);  // the import and six successes
+    EXPECT_EQ(Shown().size(), 7u);  // the import and six successes
 }
 
 TEST_F(ConversionWorkflowTest, CreatingTwiceWritesAgainAsEachWriterDoes) {
@@ -449,7 +440,7 @@ TEST_F(ConversionWorkflowTest, CreatingTwiceWritesAgainAsEachWriterDoes) {
         prompt.messages.clear();
         workflow.CreateFavorites(kAll);
     });
-    std::vector<std::string> texts = MessageTexts();
+    std::vector<std::string> texts = Shown();
     ASSERT_EQ(texts.size(), 6u);
     EXPECT_EQ(texts[0], "Korvadelの簡易形式でお気に入りを出力しました。");
     // The shortcut writer leaves the first run's files alone and counts none of them.
@@ -479,12 +470,12 @@ TEST_F(ConversionWorkflowTest, AnOutputFolderThatCannotBeMadeIsReportedAndStillR
         EXPECT_TRUE(workflow.OutputDone(ConversionWorkflow::kNetscape4));
         EXPECT_FALSE(workflow.OutputDone(ConversionWorkflow::kNetscape6));
     });
-    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
-                                  "フォルダが作成できません。", "フォルダが作成できません。",
-                                  "フォルダが作成できません。",
-                                  "　Opera6形式でお気に入りを出力しました。\n"
-                                  "　出力されたファイル出力形式に合わせて置き換え、又は追加作業を\n"
-                                  "行ってください。\n　但し自己責任の上でお願いします。"}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{
+                           "フォルダが作成できません。", "フォルダが作成できません。",
+                           "フォルダが作成できません。",
+                           "　Opera6形式でお気に入りを出力しました。\n"
+                           "　出力されたファイル出力形式に合わせて置き換え、又は追加作業を\n"
+                           "行ってください。\n　但し自己責任の上でお願いします。"}));
     EXPECT_EQ(system.ReadFile(kOut + "\\Netscape4x"), "a file in the way");
 }
 
@@ -499,8 +490,22 @@ TEST_F(ConversionWorkflowTest, AFailedLightSaveIsReportedAsNotWritten) {
         workflow.CreateFavorites({true, false, false, false, false, false});
         EXPECT_TRUE(workflow.OutputDone(ConversionWorkflow::kKorvadel));
     });
-    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Korvadelのお気に入り[3]件を取込ました。",
-                                                        "お気に入りが出力出来ませんでした。"}));
+    EXPECT_EQ(Shown(),
+              (std::vector<std::string>{"[URLDB取込完了] Korvadelのお気に入り[3]件を取込ました。",
+                                        "お気に入りが出力出来ませんでした。"}));
+}
+
+TEST_F(ConversionWorkflowTest, AQuitRequestStopsWritingFurtherFormats) {
+    InstallKorvadel();
+    prompt.folders.push_back(kOut);
+    Run([&](ConverterApp&, ConversionWorkflow& workflow) {
+        workflow.ImportKorvadelDatabase(true);
+        workflow.OpenCreationPage();
+        QuitRequest::Raise();
+        workflow.CreateFavorites(kAll);
+        EXPECT_FALSE(workflow.OutputDone(ConversionWorkflow::kKorvadel));
+    });
+    EXPECT_TRUE(fs::is_empty(system.Native(kOut)));
 }
 
 TEST_F(ConversionWorkflowTest, ACancelledChoiceWritesNothingAndNextAsksFirst) {
@@ -521,22 +526,11 @@ TEST_F(ConversionWorkflowTest, ACancelledChoiceWritesNothingAndNextAsksFirst) {
         workflow.OpenOutputFolder(1);
     });
     EXPECT_TRUE(fs::is_empty(system.Native(kOut)));
-    const std::vector<Message> expected = {
-        {Sjis("お気に入りの出力が行われてません。\n無視して先に進みますか？"), Sjis("確認"),
-         Buttons::YesNo, UserPrompt::Icon::None},
-        {Sjis("お気に入りの出力が行われてません。\n無視して先に進みますか？"), Sjis("確認"),
-         Buttons::YesNo, UserPrompt::Icon::None},
-        {Sjis("選択されている項目がありません。"), Sjis("コピー元フォルダ"), Buttons::Ok,
-         UserPrompt::Icon::None},
-        {Sjis("選択されている項目がありません。"), Sjis("コピー元フォルダ"), Buttons::Ok,
-         UserPrompt::Icon::None},
-        {Sjis("対象のお気に入りが出力されていません。"), Sjis("コピー元フォルダ"), Buttons::Ok,
-         UserPrompt::Icon::None},
-    };
-    ASSERT_EQ(prompt.messages.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(Utf8(prompt.messages[i].text), Utf8(expected[i].text)) << i;
-        EXPECT_EQ(prompt.messages[i].caption, expected[i].caption) << i;
-        EXPECT_EQ(prompt.messages[i].buttons, expected[i].buttons) << i;
-    }
+    const std::string question =
+        "[確認|YesNo] お気に入りの出力が行われてません。\n無視して先に進みますか？";
+    EXPECT_EQ(Shown(),
+              (std::vector<std::string>{
+                  question, question, "[コピー元フォルダ] 選択されている項目がありません。",
+                  "[コピー元フォルダ] 選択されている項目がありません。",
+                  "[コピー元フォルダ] 対象のお気に入りが出力されていません。"}));
 }

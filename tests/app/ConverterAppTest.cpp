@@ -98,23 +98,16 @@ TEST_F(ConverterAppTest, RunsTheWizardOnTheSharedObjectsAndRecordsTheWorkingFold
     EXPECT_FALSE(app.HasSharedObjects());
 }
 
-TEST_F(ConverterAppTest, WithoutSettingsTheLogThresholdIsThreeAndOnlyWorkFolderIsWritten) {
-    SetLogLevel(LOG_V);
-    ConverterApp app;
-    ScriptedWizard wizard([](ConverterApp&) { EXPECT_EQ(GetLogLevel(), 3u); });
-    app.InitInstance(wizard, "C:\\Pennawick\\pennawick.exe");
-    EXPECT_EQ(system.ReadFile("C:\\Pennawick\\pennawick.ini"),
-              "[CONFIG]\r\nWORKFOLDER=C:\\Pennawick\\\r\n");
-}
-
 TEST_F(ConverterAppTest, EndsWithAMessageWhenASharedObjectCannotBeCreated) {
     for (int failAt = 1; failAt <= 4; ++failAt) {
         SCOPED_TRACE(failAt);
         prompt.messages.clear();
+        SetLogLevel(LOG_V);
         FailingApp app(failAt);
         ScriptedWizard wizard;
         app.InitInstance(wizard, "C:\\Pennawick\\pennawick.exe");
         EXPECT_EQ(app.attempts, failAt);  // nothing is tried after the failure
+        EXPECT_EQ(GetLogLevel(), 3u);     // no settings file: the default threshold
         EXPECT_EQ(wizard.runs, 0);
         ASSERT_EQ(prompt.messages.size(), 1u);
         EXPECT_EQ(prompt.messages[0].text, Sjis("初期化に失敗したため終了します。"));

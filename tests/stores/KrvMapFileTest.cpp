@@ -3,7 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,20 +20,15 @@ protected:
     void SetUp() override { SetLogLevel(LOG_V); }
     void TearDown() override { SetLogLevel(LOG_I); }
 
-    std::string LogText() const {
-        std::string text;
-        const std::string folder = system.Native("C:\\Pennawick");
-        if (!std::filesystem::is_directory(folder)) return text;
-        for (const auto& file : std::filesystem::directory_iterator(folder)) {
-            std::ifstream in(file.path(), std::ios::binary);
-            std::stringstream content;
-            content << in.rdbuf();
-            text += content.str();
-        }
-        return text;
-    }
     bool Logged(const std::string& utf8) const {
-        return LogText().find(Sjis(utf8)) != std::string::npos;
+        std::string text;
+        std::error_code error;
+        for (const auto& log : std::filesystem::directory_iterator(
+                 system.Native(EmulatedSystem::kWorkingFolder), error)) {
+            std::ifstream in(log.path(), std::ios::binary);
+            text.append(std::istreambuf_iterator<char>(in), {});
+        }
+        return text.find(Sjis(utf8)) != std::string::npos;
     }
 
     std::vector<std::string> Lines(KrvMapFile::LineEnd lineEnd) {
