@@ -40,6 +40,12 @@ void DlgBasePSheet::OnPageChanged(int id) {
     if (auto* page = qobject_cast<DlgBasePPage*>(this->page(id))) page->OnSetActive();
 }
 
+void DlgBasePSheet::showEvent(QShowEvent* event) {
+    QWizard::showEvent(event);
+    // A dialog of fixed size, like the page templates it is built from.
+    setFixedSize(size());
+}
+
 void DlgBasePSheet::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), DlgBasePPage::PageBackground());

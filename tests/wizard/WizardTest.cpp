@@ -140,6 +140,7 @@ void WizardTest::WholeConversion() {
     ConversionWizard wizard(app);
     wizard.show();
     QCOMPARE(wizard.windowTitle(), QStringLiteral("Pennawick"));
+    QCOMPARE(wizard.minimumSize(), wizard.maximumSize());
     QVERIFY(QFontMetrics(Current(wizard)->font()).inFont(QChar(0x3042)));
 
     // Step 1: the Korvadel database.
