@@ -1,6 +1,9 @@
 // The program: a Qt application that runs the conversion wizard on the emulated Windows system.
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdlib>
 
 #include "app/ConverterApp.h"
@@ -9,6 +12,13 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // Qt's own dialogs (the folder chooser, the save-as dialog) in Japanese where the Qt
+    // translations are installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        application.installTranslator(&qtTexts);
+    }
     QtUserPrompt prompt;
     UserPrompt::Install(&prompt);
     QtWizardHost host;
