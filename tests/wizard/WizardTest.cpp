@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -101,6 +102,7 @@ private slots:
     void CancelOnFirstPageStillShutsDown();
     void MessageBoxesAnswerWithTheButtonPressed();
     void QuitRequestClosesTheWizard();
+    void FolderChooserAnswersAnInternalPath();
 
 private:
     // Generates the sample system into the emulated one, urldb.db into the working folder;
@@ -413,6 +415,34 @@ void WizardTest::QuitRequestClosesTheWizard() {
     QuitRequest::Clear();
     QVERIFY(!wizard.isVisible());
     QCOMPARE(wizard.result(), int(QDialog::Rejected));
+}
+
+void WizardTest::FolderChooserAnswersAnInternalPath() {
+    EmulatedSystem system;
+    system.MakeFolder(Sjis("C:\\出力先"));
+    QtUserPrompt prompt;
+    QString title;
+    auto choose = [&](bool accept) {
+        QTimer::singleShot(0, [&title, &system, accept] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            title = dialog->windowTitle();
+            dialog->setDirectory(QString::fromStdString(system.Native("C:\\")));
+            dialog->selectFile(QString::fromStdString(system.Native(Sjis("C:\\出力先"))));
+            if (accept) {
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else {
+                dialog->reject();
+            }
+        });
+    };
+    choose(true);
+    std::optional<std::string> folder = prompt.AskFolder(Sjis("フォルダを選択してください。"));
+    QCOMPARE(title, QString::fromUtf8("フォルダを選択してください。"));
+    QVERIFY(folder.has_value());
+    QVERIFY2(Utf8(*folder) == "C:\\出力先", Utf8(*folder).c_str());
+    choose(false);
+    QVERIFY(!prompt.AskFolder(Sjis("フォルダを選択してください。")).has_value());
 }
 
 QTEST_MAIN(WizardTest)
