@@ -1,5 +1,5 @@
 # Entry points; see README.md.
-.PHONY: test build bench fuzz run bootstrap format clean
+.PHONY: test build bench fuzz run screenshots startup bootstrap format clean
 
 bootstrap:
 	@bash scripts/bootstrap
@@ -25,8 +25,20 @@ fuzz: bootstrap
 	cmake --build --preset fuzz --target fuzz_targets
 	bash scripts/run-fuzz
 
-run:
-	@echo "The wizard is not built yet; 'make run' arrives with it."
+run: bootstrap
+	cmake --preset default
+	cmake --build --preset default --target pennawick
+	bash scripts/run-demo
+
+screenshots: bootstrap
+	cmake --preset default
+	cmake --build --preset default --target pennawick wizard_screenshots
+	bash scripts/screenshots
+
+startup: bootstrap
+	cmake --preset default
+	cmake --build --preset default --target pennawick
+	bash scripts/measure-startup
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
