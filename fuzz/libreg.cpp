@@ -31,7 +31,9 @@ void Prepare(const fuzz::FuzzSystem& system) {
     const std::string profile = "C:\\Profiles\\fuzzer\\";
     system.WriteFile(profile + "bookmark.htm", "<DL><p>\n</DL>\n");
     system.WriteFile(profile + "bookmarks.html", "<DL><p>\n</DL>\n");
-    system.WriteFile(profile + "prefs.js", "user_pref(\"network.proxy.http\", \"proxy\");\n");
+    system.WriteFile(profile + "prefs.js",
+                     "user_pref(\"network.proxy.http\", \"proxy\");\n"
+                     "user_pref(\"network.proxy.http_port\", 8080);\n");
 }
 
 }  // namespace
