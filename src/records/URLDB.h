@@ -46,8 +46,9 @@ public:
     URLInfo* GetAt(int index);
     const URLInfo* GetAt(int index) const;
 
-    // Offers a record to the frequently-used lists and the recent list; with null, rebuilds
-    // them from every record in order.
+    // Offers a record to the frequently-used lists and the recent list; with null, offers every
+    // record again in order. Nothing is removed first: entries of records that no longer qualify
+    // stay.
     void RefreshEveryuse(URLInfo* record);
     // Places a record in frequently-used list `list` (0 to 9) by ReferenceCount; returns its
     // placement or -1 when the full list keeps it out.
