@@ -5,6 +5,7 @@
 
 #include "platform/Clock.h"
 #include "records/ArrayControl.h"
+#include "records/URLCaseIndex.h"
 #include "support/Log.h"
 
 namespace {
@@ -39,45 +40,96 @@ void URLDB::SetExtraOkStatuses(int32_t first, int32_t second, int32_t third) {
 int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
     if (!record || record->GetURL().empty()) return -1;
     std::unique_ptr<URLInfo> taken = std::move(record);
+    const std::string& url = taken->GetURL();
 
-    // Records usually arrive in URL order (the database file is written that way): a URL after
-    // the last one is appended without a search.
-    int index = GetCount();
-    int found = 0;
-    const int last = index - 1;
-    const int againstLast =
-        last >= 0 ? ArrayControl::CompareURLText(taken->GetURL(), urlArray_.back()->GetURL()) : 1;
-    if (againstLast == 0) {
-        index = last;
-        found = 1;
-    } else if (againstLast < 0 || taken->GetURL().back() == '/') {
-        // A URL ending in a slash may still be held without it, further up.
-        found = ArrayControl::BinarySearchURL(index, urlArray_, taken->GetURL());
-    }
-
-    if (found && update) {
-        LogMessage(LOG_V, "URLDB::Add URLを更新 (%s)", taken->GetURL().c_str());
-        URLInfo* stored = urlArray_[static_cast<size_t>(index)];
-        const bool formChanges = stored->GetURL() != taken->GetURL();
-        stored->UpdateFrom(*taken);
-        return formChanges ? MoveIntoOrder(index) : index;
-    }
-    if (found) {
-        LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", taken->GetURL().c_str());
-        return index;
+    bool exact = false;
+    const int index = BytePosition(url, exact);
+    URLInfo* stored = exact ? urlArray_[static_cast<size_t>(index)] : FirstEqual(url);
+    if (stored != nullptr) {
+        const int storedIndex = exact ? index : BytePosition(stored->GetURL(), exact);
+        if (!update) {
+            LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", url.c_str());
+            return storedIndex;
+        }
+        LogMessage(LOG_V, "URLDB::Add URLを更新 (%s)", url.c_str());
+        return Merge(storedIndex, *taken);
     }
     if (index < GetCount()) {
-        LogMessage(LOG_V, "URLDB::Add 間に追加する。 (%s)", taken->GetURL().c_str());
+        LogMessage(LOG_V, "URLDB::Add 間に追加する。 (%s)", url.c_str());
     } else {
-        LogMessage(LOG_V, "URLDB::Add 最後に追加する。 (%s)", taken->GetURL().c_str());
+        LogMessage(LOG_V, "URLDB::Add 最後に追加する。 (%s)", url.c_str());
     }
     // The records are owned in arrival order; the sorted array holds plain pointers, so that an
     // insertion shifts it as one block move.
-    URLInfo* stored = taken.get();
+    URLInfo* added = taken.get();
     records_.push_back(std::move(taken));
-    urlArray_.insert(urlArray_.begin() + index, stored);
-    RefreshEveryuse(stored);
+    urlArray_.insert(urlArray_.begin() + index, added);
+    caseIndex_.Insert(added);
+    RefreshEveryuse(added);
     return index;
+}
+
+// No two records are equal, so the array is in plain byte order: a byte-wise search finds the
+// exact URL or the place where it belongs. Records usually arrive in URL order (the database
+// file is written that way): a URL after the last one is placed without a search.
+int URLDB::BytePosition(const std::string& url, bool& exact) const {
+    exact = false;
+    if (urlArray_.empty() || urlArray_.back()->GetURL() < url) return GetCount();
+    const auto place = std::lower_bound(
+        urlArray_.begin(), urlArray_.end(), url,
+        [](const URLInfo* entry, const std::string& value) { return entry->GetURL() < value; });
+    exact = place != urlArray_.end() && (*place)->GetURL() == url;
+    return static_cast<int>(place - urlArray_.begin());
+}
+
+// The stored record that the URL equals with one trailing slash more or less: the URL's case
+// variants with a slash added, or (for a URL ending in a slash) without it. When records of both
+// kinds exist, the first in byte order.
+URLInfo* URLDB::FirstEqual(std::string_view url) const {
+    URLInfo* first = nullptr;
+    if (const URLCaseIndex::Group* longer = caseIndex_.Find(url, true)) first = longer->first;
+    if (url.back() == '/') {
+        if (const URLCaseIndex::Group* shorter =
+                caseIndex_.Find(url.substr(0, url.size() - 1), false)) {
+            if (first == nullptr || shorter->first->GetURL() < first->GetURL())
+                first = shorter->first;
+        }
+    }
+    return first;
+}
+
+// How many stored records equal the URL without being it.
+uint32_t URLDB::CountOtherEqual(std::string_view url) const {
+    uint32_t count = 0;
+    if (const URLCaseIndex::Group* longer = caseIndex_.Find(url, true)) count += longer->count;
+    if (url.back() == '/') {
+        if (const URLCaseIndex::Group* shorter =
+                caseIndex_.Find(url.substr(0, url.size() - 1), false)) {
+            count += shorter->count;
+        }
+    }
+    return count;
+}
+
+// Merges a newer record into the stored one. The merge gives the stored record the newer form of
+// its URL, unless that form would equal another stored record too: then it keeps its own.
+int URLDB::Merge(int index, const URLInfo& newer) {
+    URLInfo* stored = urlArray_[static_cast<size_t>(index)];
+    const std::string form = stored->GetURL();
+    if (form == newer.GetURL()) {
+        stored->UpdateFrom(newer);
+        return index;
+    }
+    // The stored record is one of the records the newer form equals; it may take that form only
+    // when it is the only one. Alone, it is also alone in its case group and can leave it.
+    const bool keepForm = CountOtherEqual(newer.GetURL()) != 1 || !caseIndex_.Erase(stored);
+    stored->UpdateFrom(newer);
+    if (keepForm) {
+        stored->SetURL(form);
+        return index;
+    }
+    caseIndex_.Insert(stored);
+    return MoveIntoOrder(index);
 }
 
 // A merge may give the stored record the other form of its URL. With texts that sort between
@@ -100,9 +152,17 @@ int URLDB::MoveIntoOrder(int index) {
 }
 
 URLInfo* URLDB::GetURLInfo(std::string_view url) {
-    int index = 0;
-    if (!ArrayControl::BinarySearchURL(index, urlArray_, url)) return nullptr;
-    return urlArray_[static_cast<size_t>(index)];
+    if (url.empty()) return nullptr;
+    // The exact URL first: it is the first of its case group, or found by a search.
+    if (const URLCaseIndex::Group* same = caseIndex_.Find(url, false)) {
+        if (same->first->GetURL() == url) return same->first;
+        if (same->count > 1) {
+            bool exact = false;
+            const int index = BytePosition(std::string(url), exact);
+            if (exact) return urlArray_[static_cast<size_t>(index)];
+        }
+    }
+    return FirstEqual(url);
 }
 
 const URLInfo* URLDB::GetURLInfo(std::string_view url) const {

@@ -3,9 +3,11 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "records/URLCaseIndex.h"
 #include "records/URLInfo.h"
 
 // The in-memory URL database: the records it owns, sorted by URL (ArrayControl::CompareURLText)
@@ -31,13 +33,16 @@ public:
     static int32_t PeriodSeconds(int code);
 
     // Adds a record. Returns -1 and leaves the record with the caller when its URL is empty.
-    // Otherwise takes it: a URL already present is merged into the stored record (update set)
-    // or dropped, and the stored record's index is returned (after a merge that changed the
-    // URL's form, the index where the record now stands); a new URL is inserted in order and
-    // its index returned.
+    // Otherwise takes it: a URL already present (a stored record compares equal; the byte-exact
+    // one first, else the first in URL order) is merged into the stored record (update set) or
+    // dropped, and the stored record's index is returned (after a merge that changed the URL's
+    // form, the index where the record now stands); a new URL is inserted in order and its
+    // index returned. A merge keeps the stored form when the new one would equal another stored
+    // record too, so that no two records ever compare equal.
     int Add(std::unique_ptr<URLInfo>&& record, bool update);
 
-    // The record with that URL, or null.
+    // The stored record that compares equal to the URL (the byte-exact one first, else the
+    // first in URL order), or null.
     URLInfo* GetURLInfo(std::string_view url);
     const URLInfo* GetURLInfo(std::string_view url) const;
 
@@ -75,12 +80,18 @@ private:
     bool QualifiesForEveryuse(const URLInfo& record) const;
     enum class EveryuseLog { kFirst, kAt, kLast };
     void LogEveryuse(EveryuseLog kind, int index, const URLInfo& record) const;
+    int BytePosition(const std::string& url, bool& exact) const;
+    URLInfo* FirstEqual(std::string_view url) const;
+    uint32_t CountOtherEqual(std::string_view url) const;
+    int Merge(int index, const URLInfo& newer);
     int MoveIntoOrder(int index);
 
     // The records, owned in the order they arrived.
     std::vector<std::unique_ptr<URLInfo>> records_;
     // The same records sorted by URL; plain pointers, so that an insertion is one block move.
     std::vector<URLInfo*> urlArray_;
+    // The same records grouped by URL in lower case, to find every record a URL can equal.
+    URLCaseIndex caseIndex_;
     std::vector<URLInfo*> resultArray_;
     int32_t sortKey_ = 3;
     std::array<std::vector<URLInfo*>, kEveryuseListCount> everyuse_;
