@@ -70,51 +70,71 @@ uint64_t URLCaseIndex::Hash(std::string_view stem) {
 // The slot of the stem's bucket, or the empty slot where it would go.
 size_t URLCaseIndex::Locate(std::string_view stem, uint64_t hash) const {
     const size_t mask = slots_.size() - 1;
-    for (size_t slot = SlotOf(hash);; slot = (slot + 1) & mask) {
+    const auto tag = static_cast<uint32_t>(hash >> 32);
+    for (size_t slot = Home(tag);; slot = (slot + 1) & mask) {
         const Slot& entry = slots_[slot];
-        if (entry.Empty()) return slot;
-        const URLInfo* any =
-            entry.bucket.plain.first ? entry.bucket.plain.first : entry.bucket.slashed.first;
-        if (entry.hash == hash && HasStem(any->GetURL(), stem)) return slot;
+        if (entry.bucket == 0) return slot;
+        if (entry.tag != tag) continue;
+        const Bucket& bucket = entries_[entry.bucket - 1].bucket;
+        const URLInfo* any = bucket.plain.first ? bucket.plain.first : bucket.slashed.first;
+        if (HasStem(any->GetURL(), stem)) return slot;
     }
 }
 
 const URLCaseIndex::Bucket* URLCaseIndex::Find(std::string_view stem) const {
-    if (used_ == 0) return nullptr;
-    const Slot& entry = slots_[Locate(stem, Hash(stem))];
-    return entry.Empty() ? nullptr : &entry.bucket;
+    if (entries_.empty()) return nullptr;
+    const Slot& slot = slots_[Locate(stem, Hash(stem))];
+    return slot.bucket == 0 ? nullptr : &entries_[slot.bucket - 1].bucket;
 }
 
 void URLCaseIndex::Insert(URLInfo* record) {
     // At most half full, so that probes stay short and always meet an empty slot.
-    if ((used_ + 1) * 2 > slots_.size()) Grow();
+    if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
     const std::string& url = record->GetURL();
     const std::string_view stem = Stem(url);
     const uint64_t hash = Hash(stem);
-    Slot& entry = slots_[Locate(stem, hash)];
-    if (entry.Empty()) {
-        entry.hash = hash;
-        ++used_;
+    Slot& slot = slots_[Locate(stem, hash)];
+    if (slot.bucket == 0) {
+        entries_.push_back(Entry{hash, {}});
+        slot = Slot{static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(entries_.size())};
     }
-    Group& group = GroupOf(entry.bucket, url);
+    Group& group = GroupOf(entries_[slot.bucket - 1].bucket, url);
     if (group.count++ == 0 || url < group.first->GetURL()) group.first = record;
 }
 
 bool URLCaseIndex::Erase(const URLInfo* record) {
-    if (used_ == 0) return false;
+    if (entries_.empty()) return false;
     const std::string& url = record->GetURL();
-    size_t slot = Locate(Stem(url), Hash(Stem(url)));
-    if (slots_[slot].Empty()) return false;
-    Group& group = GroupOf(slots_[slot].bucket, url);
+    const size_t slot = Locate(Stem(url), Hash(Stem(url)));
+    if (slots_[slot].bucket == 0) return false;
+    const size_t place = slots_[slot].bucket - 1;
+    Bucket& bucket = entries_[place].bucket;
+    Group& group = GroupOf(bucket, url);
     if (group.count == 0 || (group.first == record) != (group.count == 1)) return false;
     if (--group.count > 0) return true;
     group.first = nullptr;
-    if (!slots_[slot].Empty()) return true;
-    // Linear probing: move later entries of the run back so that none is cut off by the hole.
+    if (bucket.plain.count != 0 || bucket.slashed.count != 0) return true;
+    FreeSlot(slot);
+    // The last bucket fills the hole, and its slot follows it.
+    if (place + 1 != entries_.size()) {
+        const Entry& last = entries_.back();
+        const size_t mask = slots_.size() - 1;
+        size_t lastSlot = Home(static_cast<uint32_t>(last.hash >> 32));
+        while (slots_[lastSlot].bucket != entries_.size()) lastSlot = (lastSlot + 1) & mask;
+        slots_[lastSlot].bucket = static_cast<uint32_t>(place + 1);
+        entries_[place] = last;
+    }
+    entries_.pop_back();
+    return true;
+}
+
+// Linear probing: empties a slot and moves later slots of the run back, so that none is cut off
+// from its preferred slot by the hole.
+void URLCaseIndex::FreeSlot(size_t slot) {
     const size_t mask = slots_.size() - 1;
-    for (size_t next = (slot + 1) & mask; !slots_[next].Empty(); next = (next + 1) & mask) {
-        const size_t home = SlotOf(slots_[next].hash);
-        // The entry may fill the hole unless its home slot lies after the hole, up to it.
+    for (size_t next = (slot + 1) & mask; slots_[next].bucket != 0; next = (next + 1) & mask) {
+        const size_t home = Home(slots_[next].tag);
+        // The slot may fill the hole unless its preferred slot lies after the hole, up to it.
         const bool homeAfterHole = ((next - home) & mask) < ((next - slot) & mask);
         if (!homeAfterHole) {
             slots_[slot] = slots_[next];
@@ -122,8 +142,6 @@ bool URLCaseIndex::Erase(const URLInfo* record) {
         }
     }
     slots_[slot] = Slot{};
-    --used_;
-    return true;
 }
 
 void URLCaseIndex::Grow() {
@@ -134,9 +152,9 @@ void URLCaseIndex::Grow() {
     for (size_t n = size; n > 1; n >>= 1) --shift_;
     const size_t mask = size - 1;
     for (const Slot& entry : old) {
-        if (entry.Empty()) continue;
-        size_t slot = SlotOf(entry.hash);
-        while (!slots_[slot].Empty()) slot = (slot + 1) & mask;
+        if (entry.bucket == 0) continue;
+        size_t slot = Home(entry.tag);
+        while (slots_[slot].bucket != 0) slot = (slot + 1) & mask;
         slots_[slot] = entry;
     }
 }

@@ -11,8 +11,9 @@
 // slash (the stem), so that the records a URL can equal, with one trailing slash more or less
 // whatever the letter case, are found without a search. A stem's bucket holds two groups: the
 // URLs that are the stem (letter case aside) and those that are the stem and a slash. A group
-// keeps its first record in byte order and its size. Open addressing over 64-bit hashes; adding
-// a record allocates nothing but the occasional larger table.
+// keeps its first record in byte order and its size. The buckets lie side by side in the order
+// they were made; an open-addressing table of small slots (the hash's upper half and the bucket's
+// place) finds them. Adding a record allocates nothing but the occasional larger array.
 class URLCaseIndex {
 public:
     struct Group {
@@ -36,18 +37,24 @@ public:
     static std::string_view Stem(std::string_view url);
 
 private:
+    // The upper half of the bucket's hash (the slot it prefers follows from it) and the bucket's
+    // place plus one; 0 marks an empty slot.
     struct Slot {
+        uint32_t tag = 0;
+        uint32_t bucket = 0;
+    };
+    struct Entry {
         uint64_t hash = 0;
         Bucket bucket;
-        bool Empty() const { return bucket.plain.count == 0 && bucket.slashed.count == 0; }
     };
 
     static uint64_t Hash(std::string_view stem);
-    size_t SlotOf(uint64_t hash) const { return static_cast<size_t>(hash >> shift_); }
+    size_t Home(uint32_t tag) const { return static_cast<size_t>(tag >> (shift_ - 32)); }
     size_t Locate(std::string_view stem, uint64_t hash) const;
+    void FreeSlot(size_t slot);
     void Grow();
 
     std::vector<Slot> slots_;
-    size_t used_ = 0;
+    std::vector<Entry> entries_;
     int shift_ = 64;
 };

@@ -65,7 +65,7 @@ int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
     records_.push_back(std::move(taken));
     urlArray_.insert(urlArray_.begin() + index, added);
     caseIndex_.Insert(added);
-    RefreshEveryuse(added);
+    Offer(added, false);
     return index;
 }
 
@@ -196,25 +196,35 @@ bool URLDB::QualifiesForEveryuse(const URLInfo& record) const {
 void URLDB::RefreshEveryuse(URLInfo* record) {
     if (record == nullptr) {
         recentEnabled_ = 0;
-        for (URLInfo* each : urlArray_) RefreshEveryuse(each);
+        for (URLInfo* each : urlArray_) Offer(each, true);
         recentEnabled_ = 1;
         return;
     }
+    Offer(record, true);
+}
+
+void URLDB::Offer(URLInfo* record, bool mayBeListed) {
     if (!QualifiesForEveryuse(*record)) return;
 
     const int64_t now = platform::Clock::Now();
     const int64_t referenced = record->GetLastReferenceTime();
     if (everyusePeriod_ == 0 || referenced >= now - everyusePeriod_) {
-        UpdateRecentList(record, UpdateEveryuseInfo(0, record));
+        UpdateRecentList(record, Place(0, record, mayBeListed));
     }
     if (genrePeriod_ != 0 && referenced < now - genrePeriod_) return;
     const int32_t genre = record->GetGenre();
     // Genres beyond the last list take part in list 0 only.
     if (genre <= 0 || genre >= static_cast<int32_t>(kEveryuseListCount)) return;
-    UpdateEveryuseInfo(static_cast<size_t>(genre), record);
+    Place(static_cast<size_t>(genre), record, mayBeListed);
 }
 
 int URLDB::UpdateEveryuseInfo(size_t list, URLInfo* record) {
+    return Place(list, record, true);
+}
+
+// A record that has just entered the database equals no record in it, so no entry of the lists
+// can be its own: the search for it is left out then.
+int URLDB::Place(size_t list, URLInfo* record, bool mayBeListed) {
     std::vector<URLInfo*>& entries = everyuse_.at(list);
     if (entries.empty()) {
         entries.push_back(record);
@@ -222,10 +232,12 @@ int URLDB::UpdateEveryuseInfo(size_t list, URLInfo* record) {
         return 0;
     }
 
-    const auto same = std::find_if(entries.begin(), entries.end(), [&](const URLInfo* entry) {
-        return ArrayControl::CompareURLText(entry->GetURL(), record->GetURL()) == 0;
-    });
-    if (same != entries.end()) entries.erase(same);
+    if (mayBeListed) {
+        const auto same = std::find_if(entries.begin(), entries.end(), [&](const URLInfo* entry) {
+            return ArrayControl::CompareURLText(entry->GetURL(), record->GetURL()) == 0;
+        });
+        if (same != entries.end()) entries.erase(same);
+    }
 
     // Ties go behind the records already listed.
     const auto lower = std::find_if(entries.begin(), entries.end(), [&](const URLInfo* entry) {

@@ -78,6 +78,10 @@ public:
 
 private:
     bool QualifiesForEveryuse(const URLInfo& record) const;
+    // RefreshEveryuse and UpdateEveryuseInfo for one record; without `mayBeListed` the record
+    // is known to have no entry yet.
+    void Offer(URLInfo* record, bool mayBeListed);
+    int Place(size_t list, URLInfo* record, bool mayBeListed);
     enum class EveryuseLog { kFirst, kAt, kLast };
     void LogEveryuse(EveryuseLog kind, int index, const URLInfo& record) const;
     int BytePosition(const std::string& url, bool& exact) const;
