@@ -42,8 +42,9 @@ bool HasStem(std::string_view url, std::string_view stem) {
     return true;
 }
 
-URLCaseIndex::Group& GroupOf(URLCaseIndex::Bucket& bucket, std::string_view url) {
-    return url.size() > URLCaseIndex::Stem(url).size() ? bucket.slashed : bucket.plain;
+// 1 for a URL that is its stem and a slash, else 0.
+size_t SideOf(std::string_view url) {
+    return url.size() > URLCaseIndex::Stem(url).size() ? 1 : 0;
 }
 
 }  // namespace
@@ -74,57 +75,66 @@ size_t URLCaseIndex::Locate(std::string_view stem, uint64_t hash) const {
     for (size_t slot = Home(tag);; slot = (slot + 1) & mask) {
         const Slot& entry = slots_[slot];
         if (entry.bucket == 0) return slot;
-        if (entry.tag != tag) continue;
-        const Bucket& bucket = entries_[entry.bucket - 1].bucket;
-        const URLInfo* any = bucket.plain.first ? bucket.plain.first : bucket.slashed.first;
-        if (HasStem(any->GetURL(), stem)) return slot;
+        if (entry.tag == tag && HasStem(buckets_[entry.bucket - 1].Any()->GetURL(), stem))
+            return slot;
     }
 }
 
-const URLCaseIndex::Bucket* URLCaseIndex::Find(std::string_view stem) const {
-    if (entries_.empty()) return nullptr;
+// The slot that points to the bucket at that place.
+size_t URLCaseIndex::SlotOfBucket(size_t place) const {
+    const std::string_view stem = Stem(buckets_[place].Any()->GetURL());
+    const size_t mask = slots_.size() - 1;
+    size_t slot = Home(static_cast<uint32_t>(Hash(stem) >> 32));
+    while (slots_[slot].bucket != place + 1) slot = (slot + 1) & mask;
+    return slot;
+}
+
+URLCaseIndex::Group URLCaseIndex::Find(std::string_view stem, bool slashed) const {
+    if (buckets_.empty()) return Group{};
     const Slot& slot = slots_[Locate(stem, Hash(stem))];
-    return slot.bucket == 0 ? nullptr : &entries_[slot.bucket - 1].bucket;
+    if (slot.bucket == 0) return Group{};
+    const Bucket& bucket = buckets_[slot.bucket - 1];
+    const size_t side = slashed ? 1 : 0;
+    return Group{bucket.first[side], bucket.count[side]};
 }
 
 void URLCaseIndex::Insert(URLInfo* record) {
     // At most half full, so that probes stay short and always meet an empty slot.
-    if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
+    if ((buckets_.size() + 1) * 2 > slots_.size()) Grow();
     const std::string& url = record->GetURL();
     const std::string_view stem = Stem(url);
     const uint64_t hash = Hash(stem);
     Slot& slot = slots_[Locate(stem, hash)];
     if (slot.bucket == 0) {
-        entries_.push_back(Entry{hash, {}});
-        slot = Slot{static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(entries_.size())};
+        buckets_.emplace_back();
+        slot = Slot{static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(buckets_.size())};
     }
-    Group& group = GroupOf(entries_[slot.bucket - 1].bucket, url);
-    if (group.count++ == 0 || url < group.first->GetURL()) group.first = record;
+    Bucket& bucket = buckets_[slot.bucket - 1];
+    const size_t side = SideOf(url);
+    if (bucket.count[side]++ == 0 || url < bucket.first[side]->GetURL())
+        bucket.first[side] = record;
 }
 
 bool URLCaseIndex::Erase(const URLInfo* record) {
-    if (entries_.empty()) return false;
+    if (buckets_.empty()) return false;
     const std::string& url = record->GetURL();
     const size_t slot = Locate(Stem(url), Hash(Stem(url)));
     if (slots_[slot].bucket == 0) return false;
     const size_t place = slots_[slot].bucket - 1;
-    Bucket& bucket = entries_[place].bucket;
-    Group& group = GroupOf(bucket, url);
-    if (group.count == 0 || (group.first == record) != (group.count == 1)) return false;
-    if (--group.count > 0) return true;
-    group.first = nullptr;
-    if (bucket.plain.count != 0 || bucket.slashed.count != 0) return true;
+    Bucket& bucket = buckets_[place];
+    const size_t side = SideOf(url);
+    if (bucket.count[side] == 0 || (bucket.first[side] == record) != (bucket.count[side] == 1))
+        return false;
+    if (--bucket.count[side] > 0) return true;
+    bucket.first[side] = nullptr;
+    if (!bucket.Empty()) return true;
     FreeSlot(slot);
     // The last bucket fills the hole, and its slot follows it.
-    if (place + 1 != entries_.size()) {
-        const Entry& last = entries_.back();
-        const size_t mask = slots_.size() - 1;
-        size_t lastSlot = Home(static_cast<uint32_t>(last.hash >> 32));
-        while (slots_[lastSlot].bucket != entries_.size()) lastSlot = (lastSlot + 1) & mask;
-        slots_[lastSlot].bucket = static_cast<uint32_t>(place + 1);
-        entries_[place] = last;
+    if (place + 1 != buckets_.size()) {
+        slots_[SlotOfBucket(buckets_.size() - 1)].bucket = static_cast<uint32_t>(place + 1);
+        buckets_[place] = buckets_.back();
     }
-    entries_.pop_back();
+    buckets_.pop_back();
     return true;
 }
 

@@ -18,16 +18,13 @@ class URLCaseIndex {
 public:
     struct Group {
         URLInfo* first = nullptr;  // the group's record that comes first in byte order
-        uint32_t count = 0;
-    };
-    struct Bucket {
-        Group plain;    // URLs that are the stem
-        Group slashed;  // URLs that are the stem and a slash
+        uint32_t count = 0;        // 0: no record has that form
     };
 
-    // The bucket of the stem `stem` (compared in lower case); null when it holds no record.
-    const Bucket* Find(std::string_view stem) const;
-    // Adds a record to the bucket of its URL's stem.
+    // The group of the URLs that are `stem` in lower case, or with `slashed` set `stem` and a
+    // slash.
+    Group Find(std::string_view stem, bool slashed) const;
+    // Adds a record to the group of its URL.
     void Insert(URLInfo* record);
     // Takes a record out of its group. The first record of a larger group cannot be taken out
     // (the next one is not known here): false, and nothing changes.
@@ -43,18 +40,22 @@ private:
         uint32_t tag = 0;
         uint32_t bucket = 0;
     };
-    struct Entry {
-        uint64_t hash = 0;
-        Bucket bucket;
+    // The two groups of a stem: [0] the URLs that are the stem, [1] those with a slash added.
+    struct Bucket {
+        URLInfo* first[2] = {nullptr, nullptr};
+        uint32_t count[2] = {0, 0};
+        bool Empty() const { return count[0] == 0 && count[1] == 0; }
+        const URLInfo* Any() const { return first[0] ? first[0] : first[1]; }
     };
 
     static uint64_t Hash(std::string_view stem);
     size_t Home(uint32_t tag) const { return static_cast<size_t>(tag >> (shift_ - 32)); }
     size_t Locate(std::string_view stem, uint64_t hash) const;
+    size_t SlotOfBucket(size_t place) const;
     void FreeSlot(size_t slot);
     void Grow();
 
     std::vector<Slot> slots_;
-    std::vector<Entry> entries_;
+    std::vector<Bucket> buckets_;
     int shift_ = 64;
 };

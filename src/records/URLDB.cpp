@@ -85,27 +85,25 @@ int URLDB::BytePosition(const std::string& url, bool& exact) const {
 // The groups of stored records that the URL equals with one trailing slash more or less: its
 // case variants with a slash added and, for a URL ending in a slash, those without it. Every
 // record of these groups equals the URL.
-std::array<const URLCaseIndex::Group*, 2> URLDB::EqualGroups(std::string_view url) const {
-    std::array<const URLCaseIndex::Group*, 2> groups{};
-    if (const URLCaseIndex::Bucket* bucket = caseIndex_.Find(url)) groups[0] = &bucket->slashed;
+std::array<URLCaseIndex::Group, 2> URLDB::EqualGroups(std::string_view url) const {
+    std::array<URLCaseIndex::Group, 2> groups{};
+    groups[0] = caseIndex_.Find(url, true);
     if (url.back() == '/') groups[1] = CaseGroup(url.substr(0, url.size() - 1));
     return groups;
 }
 
-// The group of the URL's case variants; null when there are none.
-const URLCaseIndex::Group* URLDB::CaseGroup(std::string_view url) const {
-    if (url.empty()) return nullptr;
-    const URLCaseIndex::Bucket* bucket = caseIndex_.Find(URLCaseIndex::Stem(url));
-    if (bucket == nullptr) return nullptr;
-    return url.back() == '/' ? &bucket->slashed : &bucket->plain;
+// The group of the URL's case variants.
+URLCaseIndex::Group URLDB::CaseGroup(std::string_view url) const {
+    if (url.empty()) return URLCaseIndex::Group{};
+    return caseIndex_.Find(URLCaseIndex::Stem(url), url.back() == '/');
 }
 
 // The first record in byte order that the URL equals without being it; null when none.
 URLInfo* URLDB::FirstEqual(std::string_view url) const {
     URLInfo* first = nullptr;
-    for (const URLCaseIndex::Group* group : EqualGroups(url)) {
-        if (group == nullptr || group->first == nullptr) continue;
-        if (first == nullptr || group->first->GetURL() < first->GetURL()) first = group->first;
+    for (const URLCaseIndex::Group& group : EqualGroups(url)) {
+        if (group.first == nullptr) continue;
+        if (first == nullptr || group.first->GetURL() < first->GetURL()) first = group.first;
     }
     return first;
 }
@@ -113,9 +111,7 @@ URLInfo* URLDB::FirstEqual(std::string_view url) const {
 // How many stored records equal the URL without being it.
 uint32_t URLDB::CountOtherEqual(std::string_view url) const {
     uint32_t count = 0;
-    for (const URLCaseIndex::Group* group : EqualGroups(url)) {
-        if (group != nullptr) count += group->count;
-    }
+    for (const URLCaseIndex::Group& group : EqualGroups(url)) count += group.count;
     return count;
 }
 
@@ -162,9 +158,10 @@ int URLDB::MoveIntoOrder(int index) {
 URLInfo* URLDB::GetURLInfo(std::string_view url) {
     if (url.empty()) return nullptr;
     // The exact URL first: the first of its case group, or found by a search.
-    if (const URLCaseIndex::Group* same = CaseGroup(url)) {
-        if (same->first != nullptr && same->first->GetURL() == url) return same->first;
-        if (same->count > 1) {
+    const URLCaseIndex::Group same = CaseGroup(url);
+    if (same.first != nullptr) {
+        if (same.first->GetURL() == url) return same.first;
+        if (same.count > 1) {
             bool exact = false;
             const int index = BytePosition(std::string(url), exact);
             if (exact) return urlArray_[static_cast<size_t>(index)];

@@ -85,8 +85,8 @@ private:
     enum class EveryuseLog { kFirst, kAt, kLast };
     void LogEveryuse(EveryuseLog kind, int index, const URLInfo& record) const;
     int BytePosition(const std::string& url, bool& exact) const;
-    std::array<const URLCaseIndex::Group*, 2> EqualGroups(std::string_view url) const;
-    const URLCaseIndex::Group* CaseGroup(std::string_view url) const;
+    std::array<URLCaseIndex::Group, 2> EqualGroups(std::string_view url) const;
+    URLCaseIndex::Group CaseGroup(std::string_view url) const;
     URLInfo* FirstEqual(std::string_view url) const;
     uint32_t CountOtherEqual(std::string_view url) const;
     int Merge(int index, const URLInfo& newer);
