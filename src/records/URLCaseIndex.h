@@ -7,9 +7,9 @@
 
 #include "records/URLInfo.h"
 
-// The records of a URL database grouped by their URL in ASCII lower case without one trailing
-// slash (the stem), so that the records a URL can equal, with one trailing slash more or less
-// whatever the letter case, are found without a search. A stem's bucket holds two groups: the
+// URL records grouped by their URL in ASCII lower case without one trailing slash (the stem), so
+// that the records a URL can equal, with one trailing slash more or less whatever the letter
+// case, are found without a search. A stem's bucket holds two groups: the
 // URLs that are the stem (letter case aside) and those that are the stem and a slash. A group
 // keeps its first record in byte order and its size. The buckets lie side by side in the order
 // they were made; an open-addressing table of small slots (the hash's upper half and the bucket's

@@ -16,6 +16,18 @@ bool IsDefaultOkStatus(int32_t status) {
     return status == 0 || status == 200 || status == 304;
 }
 
+bool HasCapital(std::string_view url) {
+    return std::any_of(url.begin(), url.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
 }  // namespace
 
 URLDB::URLDB(int everyusePeriodCode, int genrePeriodCode, int recentThreshold)
@@ -44,7 +56,8 @@ int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
 
     bool exact = false;
     const int index = BytePosition(url, exact);
-    URLInfo* stored = exact ? urlArray_[static_cast<size_t>(index)] : FirstEqual(url);
+    const Equals equals = exact ? Equals{} : FindEqual(url, index == GetCount());
+    URLInfo* stored = exact ? urlArray_[static_cast<size_t>(index)] : equals.first;
     if (stored != nullptr) {
         const int storedIndex = exact ? index : BytePosition(stored->GetURL(), exact);
         if (!update) {
@@ -52,7 +65,7 @@ int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
             return storedIndex;
         }
         LogMessage(LOG_V, "URLDB::Add URLを更新 (%s)", url.c_str());
-        return Merge(storedIndex, *taken);
+        return Merge(storedIndex, *taken, equals.count);
     }
     if (index < GetCount()) {
         LogMessage(LOG_V, "URLDB::Add 間に追加する。 (%s)", url.c_str());
@@ -64,7 +77,7 @@ int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
     URLInfo* added = taken.get();
     records_.push_back(std::move(taken));
     urlArray_.insert(urlArray_.begin() + index, added);
-    caseIndex_.Insert(added);
+    if (HasCapital(url)) caseIndex_.Insert(added);
     Offer(added, false);
     return index;
 }
@@ -72,67 +85,69 @@ int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
 // No two records are equal, so the array is in plain byte order: a byte-wise search finds the
 // exact URL or the place where it belongs. Records usually arrive in URL order (the database
 // file is written that way): a URL after the last one is placed without a search.
-int URLDB::BytePosition(const std::string& url, bool& exact) const {
+int URLDB::BytePosition(std::string_view url, bool& exact) const {
     exact = false;
     if (urlArray_.empty() || urlArray_.back()->GetURL() < url) return GetCount();
     const auto place = std::lower_bound(
         urlArray_.begin(), urlArray_.end(), url,
-        [](const URLInfo* entry, const std::string& value) { return entry->GetURL() < value; });
+        [](const URLInfo* entry, std::string_view value) { return entry->GetURL() < value; });
     exact = place != urlArray_.end() && (*place)->GetURL() == url;
     return static_cast<int>(place - urlArray_.begin());
 }
 
-// The groups of stored records that the URL equals with one trailing slash more or less: its
-// case variants with a slash added and, for a URL ending in a slash, those without it. Every
-// record of these groups equals the URL.
-std::array<URLCaseIndex::Group, 2> URLDB::EqualGroups(std::string_view url) const {
-    std::array<URLCaseIndex::Group, 2> groups{};
-    groups[0] = caseIndex_.Find(url, true);
-    if (url.back() == '/') groups[1] = CaseGroup(url.substr(0, url.size() - 1));
-    return groups;
-}
-
-// The group of the URL's case variants.
-URLCaseIndex::Group URLDB::CaseGroup(std::string_view url) const {
-    if (url.empty()) return URLCaseIndex::Group{};
-    return caseIndex_.Find(URLCaseIndex::Stem(url), url.back() == '/');
-}
-
-// The first record in byte order that the URL equals without being it; null when none.
-URLInfo* URLDB::FirstEqual(std::string_view url) const {
-    URLInfo* first = nullptr;
-    for (const URLCaseIndex::Group& group : EqualGroups(url)) {
-        if (group.first == nullptr) continue;
-        if (first == nullptr || group.first->GetURL() < first->GetURL()) first = group.first;
+// The stored records that the URL equals without being it: its forms with one slash added and,
+// for a URL ending in a slash, without it, whatever the letter case. A record without capitals is
+// the one lower-case form, found by a search; records with capitals are found in the case index.
+// pastLast tells that the URL sorts after every record: the forms with a slash added, which sort
+// after it even in lower case, are then missing.
+URLDB::Equals URLDB::FindEqual(std::string_view url, bool pastLast) const {
+    Equals equals;
+    const auto take = [&](URLInfo* record, uint32_t count) {
+        if (record == nullptr) return;
+        equals.count += count;
+        if (equals.first == nullptr || record->GetURL() < equals.first->GetURL())
+            equals.first = record;
+    };
+    const auto takeLower = [&](std::string_view form) {
+        bool exact = false;
+        const std::string lower = LowerAscii(form);
+        const int index = BytePosition(lower, exact);
+        if (exact) take(urlArray_[static_cast<size_t>(index)], 1);
+    };
+    if (!pastLast) takeLower(std::string(url) + "/");
+    const URLCaseIndex::Group longer = caseIndex_.Find(url, true);
+    take(longer.first, longer.count);
+    if (url.back() == '/') {
+        const std::string_view shorter = url.substr(0, url.size() - 1);
+        if (!shorter.empty()) {
+            takeLower(shorter);
+            const URLCaseIndex::Group group =
+                caseIndex_.Find(URLCaseIndex::Stem(shorter), shorter.back() == '/');
+            take(group.first, group.count);
+        }
     }
-    return first;
+    return equals;
 }
 
-// How many stored records equal the URL without being it.
-uint32_t URLDB::CountOtherEqual(std::string_view url) const {
-    uint32_t count = 0;
-    for (const URLCaseIndex::Group& group : EqualGroups(url)) count += group.count;
-    return count;
-}
-
-// Merges a newer record into the stored one. The merge gives the stored record the newer form of
-// its URL, unless that form would equal another stored record too: then it keeps its own.
-int URLDB::Merge(int index, const URLInfo& newer) {
+// Merges a newer record into the stored one, which is one of `equal` records the newer URL
+// equals (or the newer URL itself). The merge gives the stored record the newer form of its URL,
+// unless that form would equal another stored record too: then it keeps its own.
+int URLDB::Merge(int index, const URLInfo& newer, uint32_t equal) {
     URLInfo* stored = urlArray_[static_cast<size_t>(index)];
     const std::string form = stored->GetURL();
     if (form == newer.GetURL()) {
         stored->UpdateFrom(newer);
         return index;
     }
-    // The stored record is one of the records the newer form equals; it may take that form only
-    // when it is the only one. Alone, it is also alone in its case group and can leave it.
-    const bool keepForm = CountOtherEqual(newer.GetURL()) != 1 || !caseIndex_.Erase(stored);
+    // Alone among the records the newer form equals, the stored record is also alone in its
+    // case group and can leave it.
+    const bool keepForm = equal != 1 || (HasCapital(form) && !caseIndex_.Erase(stored));
     stored->UpdateFrom(newer);
     if (keepForm) {
         stored->SetURL(form);
         return index;
     }
-    caseIndex_.Insert(stored);
+    if (HasCapital(stored->GetURL())) caseIndex_.Insert(stored);
     return MoveIntoOrder(index);
 }
 
@@ -157,17 +172,10 @@ int URLDB::MoveIntoOrder(int index) {
 
 URLInfo* URLDB::GetURLInfo(std::string_view url) {
     if (url.empty()) return nullptr;
-    // The exact URL first: the first of its case group, or found by a search.
-    const URLCaseIndex::Group same = CaseGroup(url);
-    if (same.first != nullptr) {
-        if (same.first->GetURL() == url) return same.first;
-        if (same.count > 1) {
-            bool exact = false;
-            const int index = BytePosition(std::string(url), exact);
-            if (exact) return urlArray_[static_cast<size_t>(index)];
-        }
-    }
-    return FirstEqual(url);
+    bool exact = false;
+    const int index = BytePosition(url, exact);
+    if (exact) return urlArray_[static_cast<size_t>(index)];
+    return FindEqual(url, index == GetCount()).first;
 }
 
 const URLInfo* URLDB::GetURLInfo(std::string_view url) const {

@@ -84,19 +84,22 @@ private:
     int Place(size_t list, URLInfo* record, bool mayBeListed);
     enum class EveryuseLog { kFirst, kAt, kLast };
     void LogEveryuse(EveryuseLog kind, int index, const URLInfo& record) const;
-    int BytePosition(const std::string& url, bool& exact) const;
-    std::array<URLCaseIndex::Group, 2> EqualGroups(std::string_view url) const;
-    URLCaseIndex::Group CaseGroup(std::string_view url) const;
-    URLInfo* FirstEqual(std::string_view url) const;
-    uint32_t CountOtherEqual(std::string_view url) const;
-    int Merge(int index, const URLInfo& newer);
+    // The first in byte order of the records a URL equals without being it, and their number.
+    struct Equals {
+        URLInfo* first = nullptr;
+        uint32_t count = 0;
+    };
+    int BytePosition(std::string_view url, bool& exact) const;
+    Equals FindEqual(std::string_view url, bool pastLast) const;
+    int Merge(int index, const URLInfo& newer, uint32_t equal);
     int MoveIntoOrder(int index);
 
     // The records, owned in the order they arrived.
     std::vector<std::unique_ptr<URLInfo>> records_;
     // The same records sorted by URL; plain pointers, so that an insertion is one block move.
     std::vector<URLInfo*> urlArray_;
-    // The same records grouped by URL in lower case, to find every record a URL can equal.
+    // The records whose URLs hold capitals, grouped by URL in lower case, to find every record a
+    // URL can equal whatever the letter case.
     URLCaseIndex caseIndex_;
     std::vector<URLInfo*> resultArray_;
     int32_t sortKey_ = 3;
