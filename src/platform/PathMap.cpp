@@ -187,6 +187,8 @@ std::string PathMap::ToNative(std::string_view internal) {
     } else {
         absolute = CurrentFolder() + "\\" + std::string(internal);
     }
+    // Without a current folder (it has no internal form) a path without drive names nothing.
+    if (!HasDrive(absolute)) return {};
     const int drive = DriveIndex(absolute[0]);
     const std::string root = DriveRoot(drive);
     if (root.empty()) return {};
@@ -235,7 +237,14 @@ std::string PathMap::ToInternal(std::string_view native) {
     std::string internal;
     internal += static_cast<char>('A' + best);
     internal += ':';
-    for (const std::string& name : NativeNames(rest)) internal += "\\" + Cp932::FromUtf8(name);
+    for (const std::string& name : NativeNames(rest)) {
+        const std::string converted = Cp932::FromUtf8(name);
+        // A backslash in a name (or a character such as U+00A5 that becomes one) would split it
+        // into other names: such a path has no internal form.
+        const std::vector<std::string> split = SjisText::SplitNames(converted);
+        if (split.size() != 1 || split[0] != converted) return {};
+        internal += "\\" + converted;
+    }
     if (internal.size() == 2) internal += '\\';
     return internal;
 }

@@ -107,3 +107,18 @@ TEST_F(EmulatedSystemTest, InvalidShiftJisNamesAreReplacedNotDropped) {
     EXPECT_EQ(PathMap::ToNative("C:\\bad\x81.url"), RealRoot(system) + "/drive_c/bad・url");
     EXPECT_EQ(PathMap::ToInternal(RealRoot(system) + "/drive_c/bad・"), "C:\\bad" + Sjis("・"));
 }
+
+TEST_F(EmulatedSystemTest, NativeNamesHoldingABackslashHaveNoInternalPath) {
+    const std::string driveC = RealRoot(system) + "/drive_c";
+    // ¥ becomes the byte 0x5C in code page 932, a backslash as well.
+    for (const char* name : {"a\\b", "\\", "yen\xC2\xA5"}) {
+        fs::create_directories(driveC + "/" + name);
+        EXPECT_EQ(PathMap::ToInternal(driveC + "/" + name + "/x"), "") << name;
+    }
+    const fs::path saved = fs::current_path();
+    fs::current_path(driveC + "/a\\b");
+    EXPECT_EQ(PathMap::CurrentFolder(), "");
+    EXPECT_EQ(PathMap::ToNative("relative"), "");
+    EXPECT_EQ(PathMap::ToNative("\\rooted"), "");
+    fs::current_path(saved);
+}

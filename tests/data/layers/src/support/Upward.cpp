@@ -1,0 +1,2 @@
+#include "records/URLDB.h"
+#include "app/Workflow.h"
