@@ -1,2 +1,2 @@
 #include "support/Log.h"
-# include "wizard/Page.h"
+#include "wizard/Page.h"

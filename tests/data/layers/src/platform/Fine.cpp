@@ -1,2 +1,3 @@
 #include <string>
+
 #include "platform/File.h"

@@ -1,2 +1,2 @@
-#include "records/URLDB.h"
 #include "app/Workflow.h"
+#include "records/URLDB.h"
