@@ -1,6 +1,7 @@
 // MSBrowser::Save of an export profile (no favorites path, as the conversion builds it) holding
 // 1k and 10k bookmarks in one folder, each run into a fresh output folder of a temporary
-// Wine-prefix-shaped folder (WINEPREFIX points there, never at the real home).
+// Wine-prefix-shaped folder below $TMPDIR or /tmp (WINEPREFIX points there, never at the real
+// home).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -17,8 +18,10 @@ namespace {
 class Prefix {
 public:
     Prefix() {
-        char pattern[] = "/tmp/pennawick-bench-XXXXXX";
-        const char* made = mkdtemp(pattern);
+        const char* temp = std::getenv("TMPDIR");
+        std::string pattern =
+            std::string(temp && *temp ? temp : "/tmp") + "/pennawick-bench-XXXXXX";
+        const char* made = mkdtemp(pattern.data());
         if (made == nullptr) std::abort();
         root_ = made;
         std::filesystem::create_directories(root_ + "/drive_c");

@@ -29,6 +29,8 @@ const char* ModeText(File::Mode mode) {
             return "ab";
         case File::Mode::ReadWrite:
             return "r+b";
+        case File::Mode::CreateNew:
+            return "wb";
     }
     return "rb";
 }
@@ -43,6 +45,8 @@ int OpenFlags(File::Mode mode) {
             return O_WRONLY | O_CREAT | O_APPEND;
         case File::Mode::ReadWrite:
             return O_RDWR;
+        case File::Mode::CreateNew:
+            return O_WRONLY | O_CREAT | O_EXCL;
     }
     return O_RDONLY;
 }
@@ -114,6 +118,12 @@ bool File::Open(const std::string& path, Mode mode, bool text) {
         return false;
     }
     return true;
+}
+
+FileSystem::CreateResult File::CreateNew(const std::string& path, bool text) {
+    if (Open(path, Mode::CreateNew, text)) return FileSystem::CreateResult::Created;
+    return SystemError::Last() == EEXIST ? FileSystem::CreateResult::AlreadyExists
+                                         : FileSystem::CreateResult::Failed;
 }
 
 bool File::IsOpen() const {

@@ -407,6 +407,22 @@ TEST_F(MSBrowserTest, SaveSkipsItemsThatFailAndGoesOn) {
     EXPECT_FALSE(system.Exists(kOutput + "\\bad.url"));
 }
 
+TEST_F(MSBrowserTest, SaveNeverWritesThroughALinkInTheOutputFolder) {
+    // A link left in the output folder, pointing outside it at nothing yet.
+    system.MakeFolder(kOutput);
+    std::filesystem::create_symlink(system.Native("C:\\elsewhere.url"),
+                                    system.Native(kOutput + "\\link.url"));
+    auto item = std::make_unique<FavoritesItem>();
+    item->SetURL("http://x.example/");
+    item->SetPath("\\LINK");
+    profile.AddItem(std::move(item));
+
+    EXPECT_EQ(browser.Save(kOutput, &profile), 0);
+    EXPECT_FALSE(system.Exists("C:\\elsewhere.url"));
+    EXPECT_TRUE(
+        Logged("MSBrowser::Save 同名のファイルが存在します。(C:\\out\\Microsoft\\\\LINK.url)"));
+}
+
 TEST_F(MSBrowserTest, InitializeReadsFavoritesFolderUserAndProxy) {
     system.AddUserReg(
         "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\User Shell Folders] "
