@@ -19,7 +19,7 @@ namespace platform {
 namespace {
 
 // More folders than this are not watched at once: the cache starts afresh instead.
-constexpr size_t kMaxFolders = 256;
+constexpr size_t kMaxFolders = 1024;
 constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                     IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 constexpr uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT;
