@@ -54,6 +54,9 @@ int OpenFlags(File::Mode mode) {
 // Opens only regular files, as Windows has nothing else to open in a folder: a folder, a named
 // pipe or a device is refused. Opening does not block, so a pipe without a writer cannot hang.
 int OpenRegularFile(const std::string& nativePath, File::Mode mode) {
+    // An exclusive creation only ever opens the regular file it has just made.
+    if (mode == File::Mode::CreateNew)
+        return open(nativePath.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
     const int descriptor = open(nativePath.c_str(), OpenFlags(mode) | O_NONBLOCK | O_CLOEXEC, 0666);
     if (descriptor < 0) return -1;
     struct stat info {};
