@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -158,6 +159,9 @@ private:
                 Apply(*event);
                 pos += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             }
+            // A read that left room for another event took every event queued when it ran.
+            if (sizeof buffer - static_cast<size_t>(got) >= sizeof(inotify_event) + NAME_MAX + 1)
+                return;
         }
     }
 
