@@ -72,12 +72,13 @@ public:
         if (notifier_ >= 0) close(notifier_);
     }
 
-    std::string Find(const std::string& folder, const std::string& utf8Name) {
+    bool Find(const std::string& folder, const std::string& utf8Name, std::string& found) {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!Ready()) return Scan(folder, utf8Name);
+        found = utf8Name;
+        if (!Ready()) return Scan(folder, utf8Name, found);
         Drain();
         struct stat info {};
-        if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return utf8Name;
+        if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
         auto listing = listings_.find(folder);
         // The path may name another folder now (a parent renamed, the folder made anew).
         if (listing != listings_.end() &&
@@ -86,9 +87,13 @@ public:
             listing = listings_.end();
         }
         if (listing == listings_.end()) listing = Load(folder);
-        if (listing == listings_.end()) return Scan(folder, utf8Name);
-        const auto found = listing->second.names.find(Folded(utf8Name));
-        return found == listing->second.names.end() ? utf8Name : found->second.front();
+        if (listing == listings_.end()) return Scan(folder, utf8Name, found);
+        const auto same = listing->second.names.find(Folded(utf8Name));
+        if (same != listing->second.names.end() &&
+            std::find(same->second.begin(), same->second.end(), utf8Name) == same->second.end()) {
+            found = same->second.front();
+        }
+        return true;
     }
 
 private:
@@ -103,15 +108,20 @@ private:
     }
 
     // Reads the folder without keeping it.
-    static std::string Scan(const std::string& folder, const std::string& utf8Name) {
+    static bool Scan(const std::string& folder, const std::string& utf8Name, std::string& found) {
         const std::u16string wanted = Folded(utf8Name);
-        std::string found = utf8Name;
-        ReadFolder(folder, [&](const std::string& name) {
-            if (Folded(name) != wanted) return false;
-            found = name;
-            return true;
+        bool matched = false;
+        return ReadFolder(folder, [&](const std::string& name) {
+            if (name == utf8Name) {
+                found = name;
+                return true;
+            }
+            if (!matched && Folded(name) == wanted) {
+                found = name;
+                matched = true;
+            }
+            return false;
         });
-        return found;
     }
 
     // Watches the folder, then reads it, so that no change falls between the two.
@@ -192,9 +202,10 @@ private:
 
 }  // namespace
 
-std::string FolderNameCache::Find(const std::string& folder, const std::string& utf8Name) {
+bool FolderNameCache::Find(const std::string& folder, const std::string& utf8Name,
+                           std::string& found) {
     static Cache cache;
-    return cache.Find(folder, utf8Name);
+    return cache.Find(folder, utf8Name, found);
 }
 
 }  // namespace platform

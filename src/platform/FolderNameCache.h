@@ -11,9 +11,10 @@ namespace platform {
 // notification support, too many folders watched) the folder is read at each lookup. Thread-safe.
 class FolderNameCache {
 public:
-    // The name in the native folder that equals utf8Name when ASCII letters are compared without
-    // regard to case; utf8Name itself when none does or the folder cannot be read.
-    static std::string Find(const std::string& folder, const std::string& utf8Name);
+    // Sets `found` to the name in the native folder that equals utf8Name when ASCII letters are
+    // compared without regard to case (utf8Name itself when the folder holds it, or holds no
+    // such name). False, with `found` = utf8Name, when the folder cannot be read.
+    static bool Find(const std::string& folder, const std::string& utf8Name, std::string& found);
 };
 
 }  // namespace platform

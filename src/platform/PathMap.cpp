@@ -128,18 +128,22 @@ std::string BuildNative(const std::string& root, const std::vector<std::string>&
         prefixLengths.push_back(exact.size());
     }
     if (names.empty() || PathExists(exact)) return exact;
-    // The longest part that exists as written keeps its names; usually that is the parent
-    // folder, so only the last name is looked for.
+    const auto folderOf = [&](size_t count) {
+        return count > 0 ? exact.substr(0, prefixLengths[count - 1]) : root;
+    };
+    // Windows names are not case-sensitive; like Wine, look for a name of another case when the
+    // exact one is missing. The search starts in the deepest folder that exists, usually the
+    // parent, so that only the last name is looked for.
     size_t kept = names.size() - 1;
-    while (kept > 0 && !PathExists(exact.substr(0, prefixLengths[kept - 1]))) --kept;
-    std::string native = kept > 0 ? exact.substr(0, prefixLengths[kept - 1]) : root;
-    // The name after the kept part is known to be missing as written.
-    for (size_t i = kept; i < utf8Names.size(); ++i) {
+    std::string found;
+    while (!FolderNameCache::Find(folderOf(kept), utf8Names[kept], found) && kept > 0) --kept;
+    std::string native = JoinNative(folderOf(kept), found);
+    for (size_t i = kept + 1; i < utf8Names.size(); ++i) {
         std::string next = JoinNative(native, utf8Names[i]);
-        // Windows names are not case-sensitive; like Wine, look for a name of another case when
-        // the exact one is missing.
-        if (i == kept || !PathExists(next))
-            next = JoinNative(native, FolderNameCache::Find(native, utf8Names[i]));
+        if (!PathExists(next)) {
+            FolderNameCache::Find(native, utf8Names[i], found);
+            next = JoinNative(native, found);
+        }
         native = std::move(next);
     }
     return native;
