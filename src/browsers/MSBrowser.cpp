@@ -312,12 +312,14 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
             return;
         }
     }
-    if (platform::FileSystem::Exists(target)) {
+    // Creating only a new file checks for an existing one (in any letter case) in the same step.
+    platform::File output;
+    const platform::FileSystem::CreateResult created = output.CreateNew(target, true);
+    if (created == platform::FileSystem::CreateResult::AlreadyExists) {
         LogMessage(LOG_W, "MSBrowser::Save 同名のファイルが存在します。(%s)", target.c_str());
         return;
     }
-    platform::File output;
-    if (!output.Open(target, platform::File::Mode::Write, true)) {
+    if (created == platform::FileSystem::CreateResult::Failed) {
         LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
         return;
     }

@@ -331,6 +331,8 @@ TEST_F(MSBrowserTest, SaveTurnsNamesIntoWindowsFileNames) {
         {"C:\\a\\b", "http://c/", "\\C__a_b.url"},
         // Becomes the file name of an item before it, which keeps the file.
         {"\\News: JP\\A_B", "http://second/", ""},
+        // So does a name that differs from a written one only in letter case.
+        {"\\NEWS: jp\\a/b", "http://third/", ""},
     };
     system.MakeFolder(kOutput + Sjis("\\ソフト"));
     for (const auto& [path, url, file] : items) {
@@ -350,6 +352,9 @@ TEST_F(MSBrowserTest, SaveTurnsNamesIntoWindowsFileNames) {
     EXPECT_TRUE(
         Logged("MSBrowser::Save 同名のファイルが存在します。(C:\\out\\Microsoft\\\\News_ "
                "JP\\A_B.url)"));
+    EXPECT_TRUE(
+        Logged("MSBrowser::Save 同名のファイルが存在します。(C:\\out\\Microsoft\\\\NEWS_ "
+               "jp\\a_b.url)"));
 
     // Shortcut files copied from a Favorites folder meet the same rule.
     BrowserProfile copied;
@@ -400,6 +405,22 @@ TEST_F(MSBrowserTest, SaveSkipsItemsThatFailAndGoesOn) {
     platform::FaultSeam::FailNext(Op::Write, kOutput + "\\\\bad.url", ENOSPC);
     EXPECT_EQ(browser.Save(kOutput, &profile), 0);
     EXPECT_FALSE(system.Exists(kOutput + "\\bad.url"));
+}
+
+TEST_F(MSBrowserTest, SaveNeverWritesThroughALinkInTheOutputFolder) {
+    // A link left in the output folder, pointing outside it at nothing yet.
+    system.MakeFolder(kOutput);
+    std::filesystem::create_symlink(system.Native("C:\\elsewhere.url"),
+                                    system.Native(kOutput + "\\link.url"));
+    auto item = std::make_unique<FavoritesItem>();
+    item->SetURL("http://x.example/");
+    item->SetPath("\\LINK");
+    profile.AddItem(std::move(item));
+
+    EXPECT_EQ(browser.Save(kOutput, &profile), 0);
+    EXPECT_FALSE(system.Exists("C:\\elsewhere.url"));
+    EXPECT_TRUE(
+        Logged("MSBrowser::Save 同名のファイルが存在します。(C:\\out\\Microsoft\\\\LINK.url)"));
 }
 
 TEST_F(MSBrowserTest, InitializeReadsFavoritesFolderUserAndProxy) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "EmulatedSystem.h"
 #include "platform/PathMap.h"
@@ -68,6 +69,25 @@ TEST_F(EmulatedSystemTest, MissingNamesAreFoundWithoutRegardToCase) {
     const std::string driveC = RealRoot(system) + "/drive_c";
     EXPECT_EQ(PathMap::ToNative("C:\\PROGRAM FILES\\opera\\opera6.ini"),
               driveC + "/Program Files/Opera/opera6.ini");
+}
+
+TEST_F(EmulatedSystemTest, NamesChangedByOtherProgramsAreFoundAfterALookup) {
+    system.MakeFolder("C:\\p\\dir");
+    const std::string driveC = RealRoot(system) + "/drive_c";
+    const std::string folder = driveC + "/p/dir";
+    EXPECT_EQ(PathMap::ToNative("C:\\P\\dir\\later.url"), folder + "/later.url");
+    // Each step changes the folder behind the program's back, then looks up another case.
+    std::ofstream(folder + "/Later.url") << "x";
+    EXPECT_EQ(PathMap::ToNative("C:\\p\\dir\\LATER.URL"), folder + "/Later.url");
+    fs::rename(folder + "/Later.url", folder + "/LATER.url");
+    EXPECT_EQ(PathMap::ToNative("C:\\p\\dir\\later.url"), folder + "/LATER.url");
+    fs::remove(folder + "/LATER.url");
+    EXPECT_EQ(PathMap::ToNative("C:\\p\\dir\\later.url"), folder + "/later.url");
+    // The same path naming another folder: its parent renamed and the folder made anew.
+    fs::rename(driveC + "/p", driveC + "/q");
+    fs::create_directories(folder);
+    std::ofstream(folder + "/Other.url") << "x";
+    EXPECT_EQ(PathMap::ToNative("C:\\p\\dir\\OTHER.url"), folder + "/Other.url");
 }
 
 TEST_F(EmulatedSystemTest, PrefixWithoutDosDevicesHasDriveCAndZ) {
