@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchPrefix.h"
 #include "browsers/MSBrowser.h"
 #include "platform/Prefix.h"
 #include "support/Log.h"
@@ -18,15 +19,8 @@ namespace {
 class Prefix {
 public:
     Prefix() {
-        const char* temp = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(temp && *temp ? temp : "/tmp") + "/pennawick-bench-XXXXXX";
-        const char* made = mkdtemp(pattern.data());
-        if (made == nullptr) std::abort();
-        root_ = made;
+        root_ = MakeBenchPrefix();
         std::filesystem::create_directories(root_ + "/drive_c");
-        setenv("WINEPREFIX", root_.c_str(), 1);
-        platform::Prefix::Reset();
     }
     ~Prefix() { std::filesystem::remove_all(root_); }
 
