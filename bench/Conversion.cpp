@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchPrefix.h"
 #include "app/ConversionWorkflow.h"
 #include "app/ConverterApp.h"
 #include "app/WizardHost.h"
@@ -42,14 +43,7 @@ const char* const kWords[] = {"ニュース",   "天気予報", "表示設定", 
 class Machine {
 public:
     Machine() {
-        const char* temp = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(temp && *temp ? temp : "/tmp") + "/pennawick-bench-XXXXXX";
-        const char* made = mkdtemp(pattern.data());
-        if (made == nullptr) std::abort();
-        root_ = made;
-        setenv("WINEPREFIX", root_.c_str(), 1);
-        platform::Prefix::Reset();
+        root_ = MakeBenchPrefix();
         WriteRegistry();
         WriteDatabase();
         WriteFavorites();

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BenchPrefix.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/MappedFile.h"
@@ -37,13 +38,8 @@ namespace {
 class BenchSystem {
 public:
     BenchSystem() {
-        char pattern[] = "/tmp/pennawick-bench-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) std::abort();
-        root_ = made;
+        root_ = MakeBenchPrefix();
         fs::create_directories(root_ + "/drive_c/Pennawick");
-        setenv("WINEPREFIX", root_.c_str(), 1);
-        platform::Prefix::Reset();
         CommonTools::InitializeWorkingFolder("C:\\Pennawick\\pennawick.exe");
         const char* data = std::getenv("PENNAWICK_BENCH_DATA");
         data_ = data ? data : PENNAWICK_BENCH_DATA;

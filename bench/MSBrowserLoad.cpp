@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "BenchPrefix.h"
 #include "browsers/MSBrowser.h"
 #include "platform/Prefix.h"
 #include "support/Log.h"
@@ -19,12 +20,7 @@ constexpr int kMaxFolders = 100;
 class FavoritesTree {
 public:
     FavoritesTree() {
-        char pattern[] = "/tmp/pennawick-bench-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) std::abort();
-        root_ = made;
-        setenv("WINEPREFIX", root_.c_str(), 1);
-        platform::Prefix::Reset();
+        root_ = MakeBenchPrefix();
         // Favorites<n> holds n folders of kFilesPerFolder shortcuts.
         for (int folders : {10, kMaxFolders}) Build(folders);
     }

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BenchPrefix.h"
 #include "browsers/NNBrowser.h"
 #include "platform/Cp932.h"
 #include "platform/PathMap.h"
@@ -91,12 +92,7 @@ void Generate(BrowserProfile& profile, int bookmarks) {
 class Samples {
 public:
     Samples() {
-        char pattern[] = "/tmp/pennawick-bench-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) std::abort();
-        root_ = made;
-        setenv("WINEPREFIX", root_.c_str(), 1);
-        platform::Prefix::Reset();
+        root_ = MakeBenchPrefix();
         SetLogLevel(LOG_N);
     }
     ~Samples() { std::filesystem::remove_all(root_); }

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BenchPrefix.h"
 #include "browsers/Opera6Browser.h"
 #include "platform/Clock.h"
 #include "platform/Prefix.h"
@@ -36,12 +37,7 @@ const char* const kSyllables[] = {"東京", "大阪", "検索",   "日記",   "�
 class Hotlists {
 public:
     Hotlists() {
-        char pattern[] = "/tmp/pennawick-bench-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) std::abort();
-        root_ = made;
-        setenv("WINEPREFIX", root_.c_str(), 1);
-        platform::Prefix::Reset();
+        root_ = MakeBenchPrefix();
         std::filesystem::create_directories(root_ + "/drive_c/bench");
         for (int entries : {10000, 100000}) Generate(entries);
     }

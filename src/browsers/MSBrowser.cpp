@@ -29,6 +29,7 @@ constexpr const char* kInternetSettingsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 // Buffer size of the registry values read, terminating zero included.
 constexpr size_t kValueLimit = 260;
+constexpr size_t npos = std::string_view::npos;
 
 // Byte offset of the first "http" that starts a character, or npos.
 size_t FindHttp(std::string_view line) {
@@ -38,31 +39,45 @@ size_t FindHttp(std::string_view line) {
     return std::string::npos;
 }
 
-// The names of a relative path, split at backslashes by characters; the leading backslash, when
-// there is one, starts no name.
-std::vector<std::string> SplitRelativePath(const std::string& path) {
-    std::vector<std::string> names;
-    size_t pos = !path.empty() && path[0] == '\\' ? 1 : 0;
-    std::string name;
-    while (pos < path.size()) {
+// Whether a single-byte character cannot stand in a Windows file name.
+bool IsForbiddenInName(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 0x01 && byte <= 0x1F) || std::string_view("/:*?\"<>|").find(c) != npos;
+}
+
+// The item's path as Windows file names can carry it: in each name every forbidden character
+// becomes one "_", stepping by characters so that a trail byte (0x5C, 0x7C) stays inside its
+// character. A path that does not start with a backslash is a title standing alone (an item
+// made from a database record): it is one name, and a backslash in it is replaced too.
+std::string FileNamePath(const std::string& path) {
+    const bool separated = !path.empty() && path[0] == '\\';
+    std::string result;
+    result.reserve(path.size());
+    for (size_t pos = 0; pos < path.size();) {
         const size_t length = platform::Cp932::CharLength(path, pos);
-        if (length == 1 && path[pos] == '\\') {
-            names.push_back(name);
-            name.clear();
+        const char c = path[pos];
+        if (length == 1 && (IsForbiddenInName(c) || (c == '\\' && !separated))) {
+            result += '_';
         } else {
-            name.append(path, pos, length);
+            result.append(path, pos, length);
         }
         pos += length;
     }
-    names.push_back(name);
-    return names;
+    return result;
 }
 
-// Whether every name of the relative path stays inside the folder it is joined to: "." and ".."
-// leave it, and a "/" would become a separator on the native side.
-bool StaysInside(const std::string& relativePath) {
-    for (const std::string& name : SplitRelativePath(relativePath)) {
-        if (name == "." || name == ".." || name.find('/') != std::string::npos) return false;
+// Whether every name of a file-name path stays inside the folder it is joined to: "." and ".."
+// leave it. The names are split at backslashes by characters.
+bool StaysInside(const std::string& path) {
+    size_t start = !path.empty() && path[0] == '\\' ? 1 : 0;
+    for (size_t pos = start; pos <= path.size();) {
+        const size_t length = platform::Cp932::CharLength(path, pos);
+        if (length == 0 || (length == 1 && path[pos] == '\\')) {
+            const std::string_view name(path.data() + start, pos - start);
+            if (name == "." || name == "..") return false;
+            start = pos + 1;
+        }
+        pos += length == 0 ? 1 : length;
     }
     return true;
 }
@@ -247,8 +262,10 @@ int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
         } else if ((attributes & platform::FileSystem::kAttributeDirectory) == 0) {
             UserPrompt::Show(platform::Cp932::FromUtf8("出力先はフォルダではありません。"));
         } else {
+            std::set<std::string> written;
             for (auto position = profile->GetHeadPosition(); position;) {
-                SaveItem(path, profile->GetFavoritesPath(), *profile->GetNext(position), count);
+                SaveItem(path, profile->GetFavoritesPath(), *profile->GetNext(position), written,
+                         count);
             }
         }
     }
@@ -257,22 +274,29 @@ int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
 }
 
 void MSBrowser::SaveItem(const std::string& folder, const std::string& favoritesPath,
-                         const FavoritesItem& item, int& count) const {
+                         const FavoritesItem& item, std::set<std::string>& writtenFiles,
+                         int& count) const {
     if (item.IsSeparator()) return;
-    if (!StaysInside(item.GetPath())) {
+    const std::string fileNamePath = FileNamePath(item.GetPath());
+    if (!StaysInside(fileNamePath)) {
         LogMessage(LOG_E, "MSBrowser::Save 出力先フォルダの外を指す名前なので出力しません。(%s)",
                    item.GetPath().c_str());
         return;
     }
     if (item.IsFolder()) {
-        const std::string target = CommonTools::MakePath(folder, item.GetPath(), "");
+        const std::string target = CommonTools::MakePath(folder, fileNamePath, "");
         if (platform::FileSystem::CreateFolder(target) !=
             platform::FileSystem::CreateResult::Created) {
             LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
         }
         return;
     }
-    const std::string target = CommonTools::MakePath(folder, item.GetPath(), "") + ".url";
+    const std::string target = CommonTools::MakePath(folder, fileNamePath, "") + ".url";
+    // Two names may become the same file name: the first item written to it keeps it.
+    if (writtenFiles.count(target) != 0) {
+        LogMessage(LOG_W, "MSBrowser::Save 同名のファイルが存在します。(%s)", target.c_str());
+        return;
+    }
     // A profile read from a Favorites folder still has its shortcut files: copy them unchanged.
     // Without a favorites path there is nothing to copy from.
     if (!favoritesPath.empty()) {
@@ -280,6 +304,7 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
             CommonTools::MakePath(favoritesPath, item.GetPath(), "") + ".url";
         if (platform::FileSystem::Exists(source)) {
             if (platform::FileSystem::CopyFile(source, target)) {
+                writtenFiles.insert(target);
                 ++count;
             } else {
                 LogSystemError("MSBrowser::Save 指定ファイルのコピーが出来ません。");
@@ -287,12 +312,14 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
             return;
         }
     }
-    if (platform::FileSystem::Exists(target)) {
+    // Creating only a new file checks for an existing one (in any letter case) in the same step.
+    platform::File output;
+    const platform::FileSystem::CreateResult created = output.CreateNew(target, true);
+    if (created == platform::FileSystem::CreateResult::AlreadyExists) {
         LogMessage(LOG_W, "MSBrowser::Save 同名のファイルが存在します。(%s)", target.c_str());
         return;
     }
-    platform::File output;
-    if (!output.Open(target, platform::File::Mode::Write, true)) {
+    if (created == platform::FileSystem::CreateResult::Failed) {
         LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
         return;
     }
@@ -305,5 +332,6 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
         LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
         return;
     }
+    writtenFiles.insert(target);
     ++count;
 }

@@ -17,7 +17,7 @@ public:
     // Reads the folder tree at path into the profile (emptied first); the profile's item count.
     int Load(const std::string& path, BrowserProfile* profile) override;
     // Writes the profile's items below the existing folder path; the number of shortcut files
-    // written or copied.
+    // written or copied. Characters that Windows file names cannot carry become "_".
     int Save(const std::string& path, BrowserProfile* profile) override;
 
     // The URL of an Internet Shortcut file: the first line starting "URL=" whose text from its
@@ -45,8 +45,9 @@ private:
     std::unique_ptr<FavoritesItem> NewItem(const std::string& url, const std::string& title,
                                            const std::string& relativePath) const;
     bool AlreadyRead(const std::string& folder) const;
+    // Writes one item; `writtenFiles` holds the shortcut files written so far by this save.
     void SaveItem(const std::string& folder, const std::string& favoritesPath,
-                  const FavoritesItem& item, int& count) const;
+                  const FavoritesItem& item, std::set<std::string>& writtenFiles, int& count) const;
 
     // Folders read during the current load, so that a link back to an ancestor is not followed.
     std::set<std::pair<uint64_t, uint64_t>> readFolders_;

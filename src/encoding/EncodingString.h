@@ -5,8 +5,10 @@
 // Conversions between the internal Shift-JIS text and the other Japanese encodings met in
 // bookmark files (EUC-JP, JIS escapes, UTF-8), detection of a line's encoding, Shift-JIS
 // normalisation and Base64. The class holds no data: create one where it is needed. Every
-// conversion empties its output first and leaves its input unchanged; the flag asks for ASCII
-// letters to be upper-cased.
+// conversion empties its output first and leaves its input unchanged. The flag asks for ASCII
+// letters to be upper-cased where a conversion honours it: the Shift-JIS normalisation and the
+// EUC-JP and JIS conversions do, the UTF-8 conversions ignore it. Convert passes it on to the
+// EUC-JP conversion only, ConvertAuto to the EUC-JP conversion and the Shift-JIS normalisation.
 class EncodingString {
 public:
     // Detection results.

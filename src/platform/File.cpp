@@ -29,6 +29,8 @@ const char* ModeText(File::Mode mode) {
             return "ab";
         case File::Mode::ReadWrite:
             return "r+b";
+        case File::Mode::CreateNew:
+            return "wb";
     }
     return "rb";
 }
@@ -43,6 +45,8 @@ int OpenFlags(File::Mode mode) {
             return O_WRONLY | O_CREAT | O_APPEND;
         case File::Mode::ReadWrite:
             return O_RDWR;
+        case File::Mode::CreateNew:
+            return O_WRONLY | O_CREAT | O_EXCL;
     }
     return O_RDONLY;
 }
@@ -50,6 +54,9 @@ int OpenFlags(File::Mode mode) {
 // Opens only regular files, as Windows has nothing else to open in a folder: a folder, a named
 // pipe or a device is refused. Opening does not block, so a pipe without a writer cannot hang.
 int OpenRegularFile(const std::string& nativePath, File::Mode mode) {
+    // An exclusive creation only ever opens the regular file it has just made.
+    if (mode == File::Mode::CreateNew)
+        return open(nativePath.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
     const int descriptor = open(nativePath.c_str(), OpenFlags(mode) | O_NONBLOCK | O_CLOEXEC, 0666);
     if (descriptor < 0) return -1;
     struct stat info {};
@@ -114,6 +121,12 @@ bool File::Open(const std::string& path, Mode mode, bool text) {
         return false;
     }
     return true;
+}
+
+FileSystem::CreateResult File::CreateNew(const std::string& path, bool text) {
+    if (Open(path, Mode::CreateNew, text)) return FileSystem::CreateResult::Created;
+    return SystemError::Last() == EEXIST ? FileSystem::CreateResult::AlreadyExists
+                                         : FileSystem::CreateResult::Failed;
 }
 
 bool File::IsOpen() const {

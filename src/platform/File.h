@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileSystem.h"
+
 namespace platform {
 
 // An open file on an internal path. Text mode behaves as on Windows: writing turns each line
@@ -18,6 +20,7 @@ public:
         Write,      // create or truncate
         Append,     // create or append at the end
         ReadWrite,  // existing file, read and write
+        CreateNew,  // a new file only: fails with EEXIST when the path names anything already
     };
 
     File();
@@ -28,6 +31,9 @@ public:
     File& operator=(File&& other) noexcept;
 
     bool Open(const std::string& path, Mode mode, bool text);
+    // Opens a new file for writing (Mode::CreateNew): AlreadyExists when the path names a file,
+    // a folder or a link already (in any letter case), as CreateFile with CREATE_NEW fails.
+    FileSystem::CreateResult CreateNew(const std::string& path, bool text);
     bool IsOpen() const;
     // Closes the file; false when the final flush or close fails.
     bool Close();

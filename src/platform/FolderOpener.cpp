@@ -1,13 +1,17 @@
 #include "platform/FolderOpener.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/PathMap.h"
 #include "platform/SystemError.h"
@@ -29,8 +33,7 @@ bool IsExecutable(const std::string& path) {
            access(path.c_str(), X_OK) == 0;
 }
 
-// The program to run: a name with a slash as it is, else the first match on $PATH. Resolved
-// before forking, so that the child only has to call execv.
+// The program to run: a name with a slash as it is, else the first match on $PATH.
 std::string FindProgram(const std::string& command) {
     if (command.find('/') != std::string::npos) return IsExecutable(command) ? command : "";
     const char* path = std::getenv("PATH");
@@ -47,19 +50,50 @@ std::string FindProgram(const std::string& command) {
     }
 }
 
-// Runs in the grandchild: a session of its own, standard input from /dev/null, no inherited
-// descriptors, then the program. Only async-signal-safe calls. On failure the errno goes to the
-// report pipe.
-[[noreturn]] void RunDetached(const char* program, char* const argv[], int nullInput, int report) {
-    setsid();
-    if (nullInput >= 0) dup2(nullInput, STDIN_FILENO);
-    for (int fd = STDERR_FILENO + 1; fd < 1024; ++fd) {
-        if (fd != report) close(fd);
+// Openers started and not yet reaped. An opener is a child of this process until it ends;
+// each call reaps the ones that have ended since, so that none stays behind as a zombie for
+// long. Only these process ids are waited for: other children (Qt's) are left to their owners.
+std::mutex startedMutex;
+std::vector<pid_t> started;
+
+void ReapEnded() {
+    std::lock_guard<std::mutex> lock(startedMutex);
+    std::erase_if(started, [](pid_t pid) {
+        pid_t done;
+        while ((done = waitpid(pid, nullptr, WNOHANG)) < 0 && errno == EINTR) {
+        }
+        return done != 0;
+    });
+}
+
+// Starts the program in a session of its own with standard input from /dev/null, default
+// signal handling and an empty signal mask, and no descriptor beyond the standard three.
+// posix_spawn does not copy this process (Qt's threads run in it): an exec failure comes back
+// as its result.
+int Spawn(const std::string& program, char* const argv[], pid_t& pid) {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    if (int error = posix_spawn_file_actions_init(&actions)) return error;
+    if (int error = posix_spawnattr_init(&attributes)) {
+        posix_spawn_file_actions_destroy(&actions);
+        return error;
     }
-    execv(program, argv);
-    const int error = errno;
-    (void)!write(report, &error, sizeof error);
-    _exit(127);
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    int error = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (!error) error = posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    if (!error) {
+        error = posix_spawnattr_setflags(
+            &attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    if (!error) error = posix_spawnattr_setsigmask(&attributes, &none);
+    if (!error) error = posix_spawnattr_setsigdefault(&attributes, &all);
+    if (!error) error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return error;
 }
 
 }  // namespace
@@ -78,41 +112,11 @@ bool FolderOpener::Open(std::string_view folder) {
 
     std::string name = command;
     char* const argv[] = {name.data(), native.data(), nullptr};
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return Fail(errno);
-    const int nullInput = open("/dev/null", O_RDONLY | O_CLOEXEC);
-
-    // Fork twice: the middle child exits at once and is reaped here, so the opener becomes a
-    // child of init and never a zombie of ours, and nothing here waits for it.
-    const pid_t middle = fork();
-    if (middle == 0) {
-        close(pipeEnds[0]);
-        const pid_t opener = fork();
-        if (opener == 0) RunDetached(program.c_str(), argv, nullInput, pipeEnds[1]);
-        if (opener < 0) {
-            const int error = errno;
-            (void)!write(pipeEnds[1], &error, sizeof error);
-        }
-        _exit(0);
-    }
-    close(pipeEnds[1]);
-    if (nullInput >= 0) close(nullInput);
-    if (middle < 0) {
-        const int error = errno;
-        close(pipeEnds[0]);
-        return Fail(error);
-    }
-    while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    // The report pipe closes when the program starts (close-on-exec) or carries the errno of a
-    // failed start.
-    int error = 0;
-    ssize_t got;
-    do {
-        got = read(pipeEnds[0], &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    close(pipeEnds[0]);
-    if (got == static_cast<ssize_t>(sizeof error)) return Fail(error);
+    ReapEnded();
+    pid_t pid = 0;
+    if (const int error = Spawn(program, argv, pid)) return Fail(error);
+    std::lock_guard<std::mutex> lock(startedMutex);
+    started.push_back(pid);
     return true;
 }
 

@@ -5,8 +5,9 @@
 namespace platform {
 
 // Opens a folder in the desktop's file manager: `xdg-open`, or the command named in
-// $PENNAWICK_OPEN_FOLDER, started without a shell with the folder's native path as its one
-// argument, detached from this process; nothing waits for it to finish.
+// $PENNAWICK_OPEN_FOLDER, started without a shell (posix_spawn, so that this process, threads and
+// all, is never copied) with the folder's native path as its one argument, in a session of its
+// own. Nothing waits for it to finish; each call reaps the openers that have ended since.
 class FolderOpener {
 public:
     // `folder` is an internal path; one pair of surrounding double quotes is removed. True when

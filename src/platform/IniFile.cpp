@@ -7,9 +7,9 @@
 #include "platform/Cp932.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
-#include "platform/SjisText.h"
 #include "platform/SystemError.h"
 #include "platform/SystemInfo.h"
+#include "platform/Utf8.h"
 
 namespace platform {
 
@@ -18,36 +18,63 @@ namespace {
 // Settings files are small; a larger file is not read, and so never rewritten.
 constexpr uint64_t kMaxFileSize = 16 * 1024 * 1024;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+
+// The file is held as Unicode text, as Windows holds it: every character of the file survives a
+// rewrite, and only the names and values passed in go through code page 932.
+using Text = std::u16string;
+using TextView = std::u16string_view;
+
+enum class Encoding { kAnsi, kUtf8, kUtf16Le, kUtf16Be };
 
 // One line of a section: "name=value", or a line without "=" (value absent), comments included.
 struct Entry {
-    std::string name;
-    std::optional<std::string> value;
+    Text name;
+    std::optional<Text> value;
 };
 
 struct Section {
-    std::string name;
+    Text name;
     bool header = true;  // false for the keys before any section header
     std::vector<Entry> entries;
 };
 
 struct Document {
-    bool utf8 = false;
+    Encoding encoding = Encoding::kAnsi;
     std::vector<Section> sections;
 };
 
-bool IsBlank(char c) {
+bool IsBlank(char16_t c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-std::string_view Trim(std::string_view text) {
+TextView Trim(TextView text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
     return text;
 }
 
-char FoldByte(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+char16_t Fold(char16_t c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char16_t>(c - 'A' + 'a') : c;
+}
+
+// Names compare without regard to ASCII letter case.
+bool EqualNoCase(TextView a, TextView b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (Fold(a[i]) != Fold(b[i])) return false;
+    }
+    return true;
+}
+
+// A name or value passed in, as the ANSI functions take it.
+Text FromAnsi(std::string_view text) {
+    return Cp932::ToUtf16(text);
+}
+
+std::string ToAnsi(TextView text) {
+    return Cp932::FromUtf16(text);
 }
 
 // A bare file name lives in the Windows folder, as on Windows.
@@ -56,41 +83,82 @@ std::string Resolve(const std::string& path) {
     return SystemInfo::WindowsFolder() + "\\" + path;
 }
 
-std::string_view SectionName(std::string_view line) {
+Text Utf16Units(std::string_view bytes, bool bigEndian) {
+    Text text(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto first = static_cast<unsigned char>(bytes[2 * i]);
+        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        text[i] = static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    }
+    return text;
+}
+
+// The file's text: a byte-order mark selects UTF-8 or UTF-16, anything else is code page 932.
+Text Decode(std::string_view bytes, Encoding& encoding) {
+    if (bytes.starts_with(kUtf8Bom)) {
+        encoding = Encoding::kUtf8;
+        return Utf8::ToUtf16(bytes.substr(kUtf8Bom.size()));
+    }
+    if (bytes.starts_with(kUtf16LeBom) || bytes.starts_with(kUtf16BeBom)) {
+        const bool bigEndian = bytes.starts_with(kUtf16BeBom);
+        encoding = bigEndian ? Encoding::kUtf16Be : Encoding::kUtf16Le;
+        return Utf16Units(bytes.substr(2), bigEndian);
+    }
+    encoding = Encoding::kAnsi;
+    return Cp932::ToUtf16(bytes);
+}
+
+std::string Encode(TextView text, Encoding encoding) {
+    switch (encoding) {
+        case Encoding::kAnsi:
+            return ToAnsi(text);
+        case Encoding::kUtf8:
+            return std::string(kUtf8Bom) + Utf8::FromUtf16(text);
+        case Encoding::kUtf16Le:
+        case Encoding::kUtf16Be: {
+            const bool bigEndian = encoding == Encoding::kUtf16Be;
+            std::string bytes(bigEndian ? kUtf16BeBom : kUtf16LeBom);
+            bytes.reserve(2 + 2 * text.size());
+            for (const char16_t unit : text) {
+                const char high = static_cast<char>(unit >> 8);
+                const char low = static_cast<char>(unit & 0xFF);
+                bytes += bigEndian ? high : low;
+                bytes += bigEndian ? low : high;
+            }
+            return bytes;
+        }
+    }
+    return {};
+}
+
+TextView SectionName(TextView line) {
     line.remove_prefix(1);
-    size_t pos = 0;
-    while (pos < line.size() && !(line[pos] == ']' && Cp932::CharLength(line, pos) == 1))
-        pos += Cp932::CharLength(line, pos);
-    return Trim(line.substr(0, pos));
+    return Trim(line.substr(0, line.find(u']')));
 }
 
 Document Parse(std::string_view bytes) {
     Document document;
-    std::string converted;
-    if (bytes.starts_with(kUtf8Bom)) {
-        document.utf8 = true;
-        converted = Cp932::FromUtf8(bytes.substr(kUtf8Bom.size()));
-        bytes = converted;
-    }
+    const Text text = Decode(bytes, document.encoding);
+    const TextView all(text);
     size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t end = bytes.find('\n', pos);
-        if (end == std::string_view::npos) end = bytes.size();
-        const std::string_view line = Trim(bytes.substr(pos, end - pos));
+    while (pos < all.size()) {
+        size_t end = all.find(u'\n', pos);
+        if (end == TextView::npos) end = all.size();
+        const TextView line = Trim(all.substr(pos, end - pos));
         pos = end + 1;
         if (line.empty()) continue;
-        if (line[0] == '[') {
-            document.sections.push_back(Section{std::string(SectionName(line)), true, {}});
+        if (line[0] == u'[') {
+            document.sections.push_back(Section{Text(SectionName(line)), true, {}});
             continue;
         }
-        if (document.sections.empty()) document.sections.push_back(Section{"", false, {}});
+        if (document.sections.empty()) document.sections.push_back(Section{Text(), false, {}});
         Entry entry;
-        const size_t equals = line.find('=');
-        if (equals == std::string_view::npos) {
+        const size_t equals = line.find(u'=');
+        if (equals == TextView::npos) {
             entry.name = line;
         } else {
             entry.name = Trim(line.substr(0, equals));
-            entry.value = std::string(Trim(line.substr(equals + 1)));
+            entry.value = Text(Trim(line.substr(equals + 1)));
         }
         document.sections.back().entries.push_back(std::move(entry));
     }
@@ -98,17 +166,16 @@ Document Parse(std::string_view bytes) {
 }
 
 std::string Serialize(const Document& document) {
-    std::string text;
+    Text text;
     for (const Section& section : document.sections) {
-        if (section.header) text += "[" + section.name + "]\r\n";
+        if (section.header) text += u"[" + section.name + u"]\r\n";
         for (const Entry& entry : section.entries) {
             text += entry.name;
-            if (entry.value) text += "=" + *entry.value;
-            text += "\r\n";
+            if (entry.value) text += u"=" + *entry.value;
+            text += u"\r\n";
         }
     }
-    if (!document.utf8) return text;
-    return std::string(kUtf8Bom) + Cp932::ToUtf8(text);
+    return Encode(text, document.encoding);
 }
 
 // Reads and parses the file. A missing file is an empty document; false when the file exists
@@ -129,17 +196,17 @@ bool Load(const std::string& path, Document& document) {
 }
 
 Section* FindSection(Document& document, std::string_view name) {
-    name = Trim(name);
+    const Text wanted(Trim(FromAnsi(name)));
     for (Section& section : document.sections) {
-        if (SjisText::EqualNoCase(section.name, name)) return &section;
+        if (EqualNoCase(section.name, wanted)) return &section;
     }
     return nullptr;
 }
 
 Entry* FindEntry(Section& section, std::string_view name) {
-    name = Trim(name);
+    const Text wanted(Trim(FromAnsi(name)));
     for (Entry& entry : section.entries) {
-        if (SjisText::EqualNoCase(entry.name, name)) return &entry;
+        if (EqualNoCase(entry.name, wanted)) return &entry;
     }
     return nullptr;
 }
@@ -151,12 +218,12 @@ std::optional<std::string> FindValue(const std::string& path, std::string_view s
     Section* found = FindSection(document, section);
     Entry* entry = found ? FindEntry(*found, key) : nullptr;
     if (!entry || !entry->value) return std::nullopt;
-    std::string value = *entry->value;
+    TextView value = *entry->value;
     if (value.size() >= 2 && value.front() == value.back() &&
-        (value.front() == '"' || value.front() == '\'')) {
+        (value.front() == u'"' || value.front() == u'\'')) {
         value = value.substr(1, value.size() - 2);
     }
-    return value;
+    return ToAnsi(value);
 }
 
 // Cuts text to at most `size` - 1 bytes without splitting a double-byte character.
@@ -171,9 +238,17 @@ std::string Fit(std::string_view text, size_t size) {
     return std::string(text.substr(0, pos));
 }
 
+char FoldByte(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsBlankByte(char c) {
+    return IsBlank(static_cast<unsigned char>(c));
+}
+
 uint32_t ParseNumber(std::string_view text) {
     size_t pos = 0;
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    while (pos < text.size() && IsBlankByte(text[pos])) ++pos;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
     unsigned base = 10;
@@ -238,13 +313,13 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
     return Rewrite(path, [&](Document& document) {
         Section* target = FindSection(document, section);
         if (!target) {
-            document.sections.push_back(Section{std::string(Trim(section)), true, {}});
+            document.sections.push_back(Section{Text(Trim(FromAnsi(section))), true, {}});
             target = &document.sections.back();
         }
         if (Entry* entry = FindEntry(*target, key)) {
-            entry->value = std::string(value);
+            entry->value = FromAnsi(value);
         } else {
-            target->entries.push_back(Entry{std::string(Trim(key)), std::string(value)});
+            target->entries.push_back(Entry{Text(Trim(FromAnsi(key))), FromAnsi(value)});
         }
         return true;
     });
@@ -274,7 +349,7 @@ std::vector<std::string> IniFile::SectionNames(const std::string& path) {
     Document document;
     if (!Load(Resolve(path), document)) return names;
     for (const Section& section : document.sections) {
-        if (section.header) names.push_back(section.name);
+        if (section.header) names.push_back(ToAnsi(section.name));
     }
     return names;
 }
@@ -285,7 +360,7 @@ std::vector<std::string> IniFile::KeyNames(std::string_view section, const std::
     if (!Load(Resolve(path), document)) return names;
     if (Section* found = FindSection(document, section)) {
         for (const Entry& entry : found->entries) {
-            if (entry.value && !entry.name.starts_with(';')) names.push_back(entry.name);
+            if (entry.value && !entry.name.starts_with(u';')) names.push_back(ToAnsi(entry.name));
         }
     }
     return names;

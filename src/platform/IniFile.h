@@ -12,9 +12,12 @@ namespace platform {
 // pair of matching surrounding quotes on reading; the first of two equal keys and the first of
 // two equal sections count; a key before any section belongs to the section "". A write rewrites
 // the whole file with CR LF line ends, keeps comments and the order of sections and keys, drops
-// blank lines, and creates the file or the section when missing. A file that starts with a UTF-8
-// byte-order mark is read and written as UTF-8. A path without a folder names a file in the
-// Windows folder. Every call reads the file afresh; nothing is cached.
+// blank lines, and creates the file or the section when missing. The file is held as Unicode
+// text: a file starting with a UTF-8 or UTF-16 byte-order mark is read and written back in that
+// encoding, any other is code page 932 (invalid bytes decoded as Windows decodes them); only the
+// names and values passed in and handed out go through code page 932, so a write keeps every
+// other character. A path without a folder names a file in the Windows folder. Every call reads
+// the file afresh; nothing is cached.
 class IniFile {
 public:
     // GetPrivateProfileStringA: the value, or `defaultValue` without its trailing blanks when the

@@ -1,6 +1,5 @@
 #include "platform/PathMap.h"
 
-#include <dirent.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "platform/Cp932.h"
+#include "platform/FolderNameCache.h"
 #include "platform/Prefix.h"
 #include "platform/SjisText.h"
 
@@ -111,35 +111,6 @@ std::vector<std::string> Normalize(const std::vector<std::string>& names) {
     return result;
 }
 
-char32_t AsciiUpper(char32_t c) {
-    return (c >= 'a' && c <= 'z') ? c - 32 : c;
-}
-
-bool EqualNoCase(const std::u16string& a, const std::u16string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-    }
-    return true;
-}
-
-// Windows names are not case-sensitive; like Wine, look for a name of another case when the
-// exact one is missing.
-std::string FindNameNoCase(const std::string& folder, const std::string& utf8Name) {
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return utf8Name;
-    const std::u16string wanted = Cp932::ToUtf16(Cp932::FromUtf8(utf8Name));
-    std::string found = utf8Name;
-    while (dirent* entry = readdir(dir)) {
-        if (EqualNoCase(Cp932::ToUtf16(Cp932::FromUtf8(entry->d_name)), wanted)) {
-            found = entry->d_name;
-            break;
-        }
-    }
-    closedir(dir);
-    return found;
-}
-
 std::string JoinNative(const std::string& root, const std::string& name) {
     if (!root.empty() && root.back() == '/') return root + name;
     return root + "/" + name;
@@ -148,16 +119,31 @@ std::string JoinNative(const std::string& root, const std::string& name) {
 std::string BuildNative(const std::string& root, const std::vector<std::string>& names) {
     std::string exact = root;
     std::vector<std::string> utf8Names;
+    std::vector<size_t> prefixLengths;  // of exact after each name
     utf8Names.reserve(names.size());
+    prefixLengths.reserve(names.size());
     for (const std::string& name : names) {
         utf8Names.push_back(Cp932::ToUtf8(name));
         exact = JoinNative(exact, utf8Names.back());
+        prefixLengths.push_back(exact.size());
     }
     if (names.empty() || PathExists(exact)) return exact;
-    std::string native = root;
-    for (const std::string& name : utf8Names) {
-        std::string next = JoinNative(native, name);
-        if (!PathExists(next)) next = JoinNative(native, FindNameNoCase(native, name));
+    const auto folderOf = [&](size_t count) {
+        return count > 0 ? exact.substr(0, prefixLengths[count - 1]) : root;
+    };
+    // Windows names are not case-sensitive; like Wine, look for a name of another case when the
+    // exact one is missing. The search starts in the deepest folder that exists, usually the
+    // parent, so that only the last name is looked for.
+    size_t kept = names.size() - 1;
+    std::string found;
+    while (!FolderNameCache::Find(folderOf(kept), utf8Names[kept], found) && kept > 0) --kept;
+    std::string native = JoinNative(folderOf(kept), found);
+    for (size_t i = kept + 1; i < utf8Names.size(); ++i) {
+        std::string next = JoinNative(native, utf8Names[i]);
+        if (!PathExists(next)) {
+            FolderNameCache::Find(native, utf8Names[i], found);
+            next = JoinNative(native, found);
+        }
         native = std::move(next);
     }
     return native;
@@ -187,6 +173,8 @@ std::string PathMap::ToNative(std::string_view internal) {
     } else {
         absolute = CurrentFolder() + "\\" + std::string(internal);
     }
+    // Without a current folder (it has no internal form) a path without drive names nothing.
+    if (!HasDrive(absolute)) return {};
     const int drive = DriveIndex(absolute[0]);
     const std::string root = DriveRoot(drive);
     if (root.empty()) return {};
@@ -235,7 +223,14 @@ std::string PathMap::ToInternal(std::string_view native) {
     std::string internal;
     internal += static_cast<char>('A' + best);
     internal += ':';
-    for (const std::string& name : NativeNames(rest)) internal += "\\" + Cp932::FromUtf8(name);
+    for (const std::string& name : NativeNames(rest)) {
+        const std::string converted = Cp932::FromUtf8(name);
+        // A backslash in a name (or a character such as U+00A5 that becomes one) would split it
+        // into other names: such a path has no internal form.
+        const std::vector<std::string> split = SjisText::SplitNames(converted);
+        if (split.size() != 1 || split[0] != converted) return {};
+        internal += "\\" + converted;
+    }
     if (internal.size() == 2) internal += '\\';
     return internal;
 }

@@ -16,9 +16,10 @@ public:
     static std::string ToNative(std::string_view internal);
     // The internal path of a native one: the drive whose native root is the longest prefix of
     // the path (a path inside drive_c gets C:, anything else Z:). Relative native paths are
-    // taken from the process's current folder.
+    // taken from the process's current folder. Empty when a name holds a backslash (or a
+    // character that code page 932 turns into one), which would make it name another file.
     static std::string ToInternal(std::string_view native);
-    // The current folder as an internal path (GetCurrentDirectory).
+    // The current folder as an internal path (GetCurrentDirectory); empty when it has none.
     static std::string CurrentFolder();
 };
 

@@ -83,7 +83,8 @@ public:
     void ExtractToProfile(const URLDB& database, const std::vector<BrowserProfile*>& profiles,
                           BrowserProfile& exportProfile) const;
     // Adds the selected bookmarks to the export database in update mode: a copy of the
-    // database's record when it holds the URL, else a new record named after the item.
+    // database's record when the conditions consulted it (DeleteUnheld set and the database not
+    // empty), else a new record named after the item, even when the database holds the URL.
     void ExtractToDatabase(const URLDB& database, const std::vector<BrowserProfile*>& profiles,
                            URLDB& exportDatabase) const;
 

@@ -5,6 +5,7 @@
 
 #include "platform/Clock.h"
 #include "records/ArrayControl.h"
+#include "records/URLCaseIndex.h"
 #include "support/Log.h"
 
 namespace {
@@ -13,6 +14,18 @@ constexpr int32_t kPeriods[] = {0, 86400, 172800, 604800, 1209600, 2419200};
 
 bool IsDefaultOkStatus(int32_t status) {
     return status == 0 || status == 200 || status == 304;
+}
+
+bool HasCapital(std::string_view url) {
+    return std::any_of(url.begin(), url.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
 }
 
 }  // namespace
@@ -39,45 +52,103 @@ void URLDB::SetExtraOkStatuses(int32_t first, int32_t second, int32_t third) {
 int URLDB::Add(std::unique_ptr<URLInfo>&& record, bool update) {
     if (!record || record->GetURL().empty()) return -1;
     std::unique_ptr<URLInfo> taken = std::move(record);
+    const std::string& url = taken->GetURL();
 
-    // Records usually arrive in URL order (the database file is written that way): a URL after
-    // the last one is appended without a search.
-    int index = GetCount();
-    int found = 0;
-    const int last = index - 1;
-    const int againstLast =
-        last >= 0 ? ArrayControl::CompareURLText(taken->GetURL(), urlArray_.back()->GetURL()) : 1;
-    if (againstLast == 0) {
-        index = last;
-        found = 1;
-    } else if (againstLast < 0 || taken->GetURL().back() == '/') {
-        // A URL ending in a slash may still be held without it, further up.
-        found = ArrayControl::BinarySearchURL(index, urlArray_, taken->GetURL());
-    }
-
-    if (found && update) {
-        LogMessage(LOG_V, "URLDB::Add URLを更新 (%s)", taken->GetURL().c_str());
-        URLInfo* stored = urlArray_[static_cast<size_t>(index)];
-        const bool formChanges = stored->GetURL() != taken->GetURL();
-        stored->UpdateFrom(*taken);
-        return formChanges ? MoveIntoOrder(index) : index;
-    }
-    if (found) {
-        LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", taken->GetURL().c_str());
-        return index;
+    bool exact = false;
+    const int index = BytePosition(url, exact);
+    const Equals equals = exact ? Equals{} : FindEqual(url, index == GetCount());
+    URLInfo* stored = exact ? urlArray_[static_cast<size_t>(index)] : equals.first;
+    if (stored != nullptr) {
+        const int storedIndex = exact ? index : BytePosition(stored->GetURL(), exact);
+        if (!update) {
+            LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", url.c_str());
+            return storedIndex;
+        }
+        LogMessage(LOG_V, "URLDB::Add URLを更新 (%s)", url.c_str());
+        return Merge(storedIndex, *taken, equals.count);
     }
     if (index < GetCount()) {
-        LogMessage(LOG_V, "URLDB::Add 間に追加する。 (%s)", taken->GetURL().c_str());
+        LogMessage(LOG_V, "URLDB::Add 間に追加する。 (%s)", url.c_str());
     } else {
-        LogMessage(LOG_V, "URLDB::Add 最後に追加する。 (%s)", taken->GetURL().c_str());
+        LogMessage(LOG_V, "URLDB::Add 最後に追加する。 (%s)", url.c_str());
     }
     // The records are owned in arrival order; the sorted array holds plain pointers, so that an
     // insertion shifts it as one block move.
-    URLInfo* stored = taken.get();
+    URLInfo* added = taken.get();
     records_.push_back(std::move(taken));
-    urlArray_.insert(urlArray_.begin() + index, stored);
-    RefreshEveryuse(stored);
+    urlArray_.insert(urlArray_.begin() + index, added);
+    if (HasCapital(url)) caseIndex_.Insert(added);
+    Offer(added, false);
     return index;
+}
+
+// No two records are equal, so the array is in plain byte order: a byte-wise search finds the
+// exact URL or the place where it belongs. Records usually arrive in URL order (the database
+// file is written that way): a URL after the last one is placed without a search.
+int URLDB::BytePosition(std::string_view url, bool& exact) const {
+    exact = false;
+    if (urlArray_.empty() || urlArray_.back()->GetURL() < url) return GetCount();
+    const auto place = std::lower_bound(
+        urlArray_.begin(), urlArray_.end(), url,
+        [](const URLInfo* entry, std::string_view value) { return entry->GetURL() < value; });
+    exact = place != urlArray_.end() && (*place)->GetURL() == url;
+    return static_cast<int>(place - urlArray_.begin());
+}
+
+// The stored records that the URL equals without being it: its forms with one slash added and,
+// for a URL ending in a slash, without it, whatever the letter case. A record without capitals is
+// the one lower-case form, found by a search; records with capitals are found in the case index.
+// pastLast tells that the URL sorts after every record: the forms with a slash added, which sort
+// after it even in lower case, are then missing.
+URLDB::Equals URLDB::FindEqual(std::string_view url, bool pastLast) const {
+    Equals equals;
+    const auto take = [&](URLInfo* record, uint32_t count) {
+        if (record == nullptr) return;
+        equals.count += count;
+        if (equals.first == nullptr || record->GetURL() < equals.first->GetURL())
+            equals.first = record;
+    };
+    const auto takeLower = [&](std::string_view form) {
+        bool exact = false;
+        const std::string lower = LowerAscii(form);
+        const int index = BytePosition(lower, exact);
+        if (exact) take(urlArray_[static_cast<size_t>(index)], 1);
+    };
+    if (!pastLast) takeLower(std::string(url) + "/");
+    const URLCaseIndex::Group longer = caseIndex_.Find(url, true);
+    take(longer.first, longer.count);
+    if (url.back() == '/') {
+        const std::string_view shorter = url.substr(0, url.size() - 1);
+        if (!shorter.empty()) {
+            takeLower(shorter);
+            const URLCaseIndex::Group group =
+                caseIndex_.Find(URLCaseIndex::Stem(shorter), shorter.back() == '/');
+            take(group.first, group.count);
+        }
+    }
+    return equals;
+}
+
+// Merges a newer record into the stored one, which is one of `equal` records the newer URL
+// equals (or the newer URL itself). The merge gives the stored record the newer form of its URL,
+// unless that form would equal another stored record too: then it keeps its own.
+int URLDB::Merge(int index, const URLInfo& newer, uint32_t equal) {
+    URLInfo* stored = urlArray_[static_cast<size_t>(index)];
+    const std::string form = stored->GetURL();
+    if (form == newer.GetURL()) {
+        stored->UpdateFrom(newer);
+        return index;
+    }
+    // Alone among the records the newer form equals, the stored record is also alone in its
+    // case group and can leave it.
+    const bool keepForm = equal != 1 || (HasCapital(form) && !caseIndex_.Erase(stored));
+    stored->UpdateFrom(newer);
+    if (keepForm) {
+        stored->SetURL(form);
+        return index;
+    }
+    if (HasCapital(stored->GetURL())) caseIndex_.Insert(stored);
+    return MoveIntoOrder(index);
 }
 
 // A merge may give the stored record the other form of its URL. With texts that sort between
@@ -100,9 +171,11 @@ int URLDB::MoveIntoOrder(int index) {
 }
 
 URLInfo* URLDB::GetURLInfo(std::string_view url) {
-    int index = 0;
-    if (!ArrayControl::BinarySearchURL(index, urlArray_, url)) return nullptr;
-    return urlArray_[static_cast<size_t>(index)];
+    if (url.empty()) return nullptr;
+    bool exact = false;
+    const int index = BytePosition(url, exact);
+    if (exact) return urlArray_[static_cast<size_t>(index)];
+    return FindEqual(url, index == GetCount()).first;
 }
 
 const URLInfo* URLDB::GetURLInfo(std::string_view url) const {
@@ -128,25 +201,35 @@ bool URLDB::QualifiesForEveryuse(const URLInfo& record) const {
 void URLDB::RefreshEveryuse(URLInfo* record) {
     if (record == nullptr) {
         recentEnabled_ = 0;
-        for (URLInfo* each : urlArray_) RefreshEveryuse(each);
+        for (URLInfo* each : urlArray_) Offer(each, true);
         recentEnabled_ = 1;
         return;
     }
+    Offer(record, true);
+}
+
+void URLDB::Offer(URLInfo* record, bool mayBeListed) {
     if (!QualifiesForEveryuse(*record)) return;
 
     const int64_t now = platform::Clock::Now();
     const int64_t referenced = record->GetLastReferenceTime();
     if (everyusePeriod_ == 0 || referenced >= now - everyusePeriod_) {
-        UpdateRecentList(record, UpdateEveryuseInfo(0, record));
+        UpdateRecentList(record, Place(0, record, mayBeListed));
     }
     if (genrePeriod_ != 0 && referenced < now - genrePeriod_) return;
     const int32_t genre = record->GetGenre();
     // Genres beyond the last list take part in list 0 only.
     if (genre <= 0 || genre >= static_cast<int32_t>(kEveryuseListCount)) return;
-    UpdateEveryuseInfo(static_cast<size_t>(genre), record);
+    Place(static_cast<size_t>(genre), record, mayBeListed);
 }
 
 int URLDB::UpdateEveryuseInfo(size_t list, URLInfo* record) {
+    return Place(list, record, true);
+}
+
+// A record that has just entered the database equals no record in it, so no entry of the lists
+// can be its own: the search for it is left out then.
+int URLDB::Place(size_t list, URLInfo* record, bool mayBeListed) {
     std::vector<URLInfo*>& entries = everyuse_.at(list);
     if (entries.empty()) {
         entries.push_back(record);
@@ -154,10 +237,12 @@ int URLDB::UpdateEveryuseInfo(size_t list, URLInfo* record) {
         return 0;
     }
 
-    const auto same = std::find_if(entries.begin(), entries.end(), [&](const URLInfo* entry) {
-        return ArrayControl::CompareURLText(entry->GetURL(), record->GetURL()) == 0;
-    });
-    if (same != entries.end()) entries.erase(same);
+    if (mayBeListed) {
+        const auto same = std::find_if(entries.begin(), entries.end(), [&](const URLInfo* entry) {
+            return ArrayControl::CompareURLText(entry->GetURL(), record->GetURL()) == 0;
+        });
+        if (same != entries.end()) entries.erase(same);
+    }
 
     // Ties go behind the records already listed.
     const auto lower = std::find_if(entries.begin(), entries.end(), [&](const URLInfo* entry) {

@@ -3,9 +3,11 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "records/URLCaseIndex.h"
 #include "records/URLInfo.h"
 
 // The in-memory URL database: the records it owns, sorted by URL (ArrayControl::CompareURLText)
@@ -31,13 +33,16 @@ public:
     static int32_t PeriodSeconds(int code);
 
     // Adds a record. Returns -1 and leaves the record with the caller when its URL is empty.
-    // Otherwise takes it: a URL already present is merged into the stored record (update set)
-    // or dropped, and the stored record's index is returned (after a merge that changed the
-    // URL's form, the index where the record now stands); a new URL is inserted in order and
-    // its index returned.
+    // Otherwise takes it: a URL already present (a stored record compares equal; the byte-exact
+    // one first, else the first in URL order) is merged into the stored record (update set) or
+    // dropped, and the stored record's index is returned (after a merge that changed the URL's
+    // form, the index where the record now stands); a new URL is inserted in order and its
+    // index returned. A merge keeps the stored form when the new one would equal another stored
+    // record too, so that no two records ever compare equal.
     int Add(std::unique_ptr<URLInfo>&& record, bool update);
 
-    // The record with that URL, or null.
+    // The stored record that compares equal to the URL (the byte-exact one first, else the
+    // first in URL order), or null.
     URLInfo* GetURLInfo(std::string_view url);
     const URLInfo* GetURLInfo(std::string_view url) const;
 
@@ -46,8 +51,9 @@ public:
     URLInfo* GetAt(int index);
     const URLInfo* GetAt(int index) const;
 
-    // Offers a record to the frequently-used lists and the recent list; with null, rebuilds
-    // them from every record in order.
+    // Offers a record to the frequently-used lists and the recent list; with null, offers every
+    // record again in order. Nothing is removed first: entries of records that no longer qualify
+    // stay.
     void RefreshEveryuse(URLInfo* record);
     // Places a record in frequently-used list `list` (0 to 9) by ReferenceCount; returns its
     // placement or -1 when the full list keeps it out.
@@ -72,14 +78,29 @@ public:
 
 private:
     bool QualifiesForEveryuse(const URLInfo& record) const;
+    // RefreshEveryuse and UpdateEveryuseInfo for one record; without `mayBeListed` the record
+    // is known to have no entry yet.
+    void Offer(URLInfo* record, bool mayBeListed);
+    int Place(size_t list, URLInfo* record, bool mayBeListed);
     enum class EveryuseLog { kFirst, kAt, kLast };
     void LogEveryuse(EveryuseLog kind, int index, const URLInfo& record) const;
+    // The first in byte order of the records a URL equals without being it, and their number.
+    struct Equals {
+        URLInfo* first = nullptr;
+        uint32_t count = 0;
+    };
+    int BytePosition(std::string_view url, bool& exact) const;
+    Equals FindEqual(std::string_view url, bool pastLast) const;
+    int Merge(int index, const URLInfo& newer, uint32_t equal);
     int MoveIntoOrder(int index);
 
     // The records, owned in the order they arrived.
     std::vector<std::unique_ptr<URLInfo>> records_;
     // The same records sorted by URL; plain pointers, so that an insertion is one block move.
     std::vector<URLInfo*> urlArray_;
+    // The records whose URLs hold capitals, grouped by URL in lower case, to find every record a
+    // URL can equal whatever the letter case.
+    URLCaseIndex caseIndex_;
     std::vector<URLInfo*> resultArray_;
     int32_t sortKey_ = 3;
     std::array<std::vector<URLInfo*>, kEveryuseListCount> everyuse_;

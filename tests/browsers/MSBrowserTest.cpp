@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,8 @@
 #include "common/ScriptedUserPrompt.h"
 #include "platform/FaultSeam.h"
 #include "platform/PathMap.h"
+#include "records/ExtractionConditions.h"
+#include "records/URLDB.h"
 #include "support/Log.h"
 
 namespace {
@@ -293,7 +296,7 @@ TEST_F(MSBrowserTest, SaveRefusesNamesThatLeaveTheOutputFolder) {
         {"\\..", ""},
         {"\\..\\escape", "http://escape.example/"},
         {"\\.", "http://dot.example/"},
-        {"\\a/b", "http://slash.example/"},
+        {"..", "http://one-name.example/"},
         {"\\ok\\..\\..\\up", "http://up.example/"},
         {"\\ok", ""},
         {"\\ok\\kept", "http://kept.example/"},
@@ -309,10 +312,73 @@ TEST_F(MSBrowserTest, SaveRefusesNamesThatLeaveTheOutputFolder) {
     EXPECT_TRUE(system.Exists(kOutput + "\\ok\\kept.url"));
     EXPECT_FALSE(system.Exists("C:\\out\\escape.url"));
     EXPECT_FALSE(system.Exists("C:\\up.url"));
-    EXPECT_FALSE(system.Exists("C:\\out\\Microsoft\\a"));
+    EXPECT_FALSE(system.Exists("C:\\out\\...url"));
     EXPECT_TRUE(
         Logged("MSBrowser::Save 出力先フォルダの外を指す名前なので出力しません。(\\..\\escape)"));
-    EXPECT_TRUE(Logged("MSBrowser::Save 出力先フォルダの外を指す名前なので出力しません。(\\a/b)"));
+}
+
+TEST_F(MSBrowserTest, SaveTurnsNamesIntoWindowsFileNames) {
+    // {item path, URL (empty for a folder), file written below the output folder or "" for
+    // none}. ポ ends in the byte 0x7C ("|"), ソ and 表 in 0x5C.
+    const std::vector<std::array<std::string, 3>> items = {
+        {"\\News: JP", "", ""},
+        {"\\News: JP\\A/B", "http://ab/", "\\News_ JP\\A_B.url"},
+        {"\\News: JP\\Amazon.co.jp: <本> \"x\" *?|\t", "http://amazon/",
+         "\\News_ JP\\Amazon.co.jp_ _本_ _x_ ____.url"},
+        {Sjis("\\ソフト\\表示|ポ"), "http://sjis/", Sjis("\\ソフト\\表示_ポ.url")},
+        // Items made from database records: the title alone is one name.
+        {"http://example.com/a", "http://example.com/a", "\\http___example.com_a.url"},
+        {"C:\\a\\b", "http://c/", "\\C__a_b.url"},
+        // Becomes the file name of an item before it, which keeps the file.
+        {"\\News: JP\\A_B", "http://second/", ""},
+        // So does a name that differs from a written one only in letter case.
+        {"\\NEWS: jp\\a/b", "http://third/", ""},
+    };
+    system.MakeFolder(kOutput + Sjis("\\ソフト"));
+    for (const auto& [path, url, file] : items) {
+        auto item = std::make_unique<FavoritesItem>();
+        item->SetURL(url);
+        item->SetPath(path);
+        profile.AddItem(std::move(item));
+    }
+    EXPECT_EQ(browser.Save(kOutput, &profile), 5);
+    for (const auto& [path, url, file] : items) {
+        if (file.empty()) continue;
+        EXPECT_EQ(system.ReadFile(kOutput + file), "[DEFAULT]\r\nBASEURL=" + url +
+                                                       "\r\n[InternetShortcut]\r\nURL=" + url +
+                                                       "\r\nModified=C01E14E0FE9EBF012E\r\n")
+            << Utf8(file);
+    }
+    EXPECT_TRUE(
+        Logged("MSBrowser::Save 同名のファイルが存在します。(C:\\out\\Microsoft\\\\News_ "
+               "JP\\A_B.url)"));
+    EXPECT_TRUE(
+        Logged("MSBrowser::Save 同名のファイルが存在します。(C:\\out\\Microsoft\\\\NEWS_ "
+               "jp\\a_b.url)"));
+
+    // Shortcut files copied from a Favorites folder meet the same rule.
+    BrowserProfile copied;
+    copied.SetFavoritesPath(kFavorites);
+    for (const char* name : {"\\x:y", "\\x_y"}) {
+        system.WriteFile(kFavorites + name + ".url", Shortcut(std::string("http://") + name));
+        auto item = std::make_unique<FavoritesItem>();
+        item->SetURL("http://x/");
+        item->SetPath(name);
+        copied.AddItem(std::move(item));
+    }
+    EXPECT_EQ(browser.Save(kOutput, &copied), 1);
+    EXPECT_EQ(system.ReadFile(kOutput + "\\x_y.url"), Shortcut("http://\\x:y"));
+}
+
+TEST_F(MSBrowserTest, SaveWritesEveryRecordOfAnExportWithoutBrowserItems) {
+    URLDB database(0, 0, 30);
+    for (const char* url : {"http://example.com/a", "http://example.com/a?b=1|2", "https://x.jp/"})
+        database.Add(std::make_unique<URLInfo>(url), false);
+    ExtractionConditions().ExtractToProfile(database, {}, profile);
+    system.MakeFolder(kOutput);
+    EXPECT_EQ(browser.Save(kOutput, &profile), 3);
+    EXPECT_TRUE(system.Exists(kOutput + "\\http___example.com_a_b=1_2.url"));
+    EXPECT_TRUE(system.Exists(kOutput + "\\https___x.jp_.url"));
 }
 
 TEST_F(MSBrowserTest, SaveSkipsItemsThatFailAndGoesOn) {
@@ -339,6 +405,22 @@ TEST_F(MSBrowserTest, SaveSkipsItemsThatFailAndGoesOn) {
     platform::FaultSeam::FailNext(Op::Write, kOutput + "\\\\bad.url", ENOSPC);
     EXPECT_EQ(browser.Save(kOutput, &profile), 0);
     EXPECT_FALSE(system.Exists(kOutput + "\\bad.url"));
+}
+
+TEST_F(MSBrowserTest, SaveNeverWritesThroughALinkInTheOutputFolder) {
+    // A link left in the output folder, pointing outside it at nothing yet.
+    system.MakeFolder(kOutput);
+    std::filesystem::create_symlink(system.Native("C:\\elsewhere.url"),
+                                    system.Native(kOutput + "\\link.url"));
+    auto item = std::make_unique<FavoritesItem>();
+    item->SetURL("http://x.example/");
+    item->SetPath("\\LINK");
+    profile.AddItem(std::move(item));
+
+    EXPECT_EQ(browser.Save(kOutput, &profile), 0);
+    EXPECT_FALSE(system.Exists("C:\\elsewhere.url"));
+    EXPECT_TRUE(
+        Logged("MSBrowser::Save 同名のファイルが存在します。(C:\\out\\Microsoft\\\\LINK.url)"));
 }
 
 TEST_F(MSBrowserTest, InitializeReadsFavoritesFolderUserAndProxy) {

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
@@ -13,9 +15,6 @@
 #include "platform/PathMap.h"
 #include "platform/Prefix.h"
 #include "platform/SystemInfo.h"
-#include "support/CommonTools.h"
-#include "support/Log.h"
-#include "support/QuitRequest.h"
 
 namespace fs = std::filesystem;
 
@@ -45,6 +44,11 @@ void RestoreVariable(const char* name, const std::string& saved, bool had) {
         unsetenv(name);
 }
 
+std::vector<std::pair<EmulatedSystemStep, EmulatedSystemStep>>& Steps() {
+    static std::vector<std::pair<EmulatedSystemStep, EmulatedSystemStep>> steps;
+    return steps;
+}
+
 }  // namespace
 
 EmulatedSystem::EmulatedSystem() {
@@ -66,9 +70,7 @@ EmulatedSystem::EmulatedSystem() {
     platform::FaultSeam::Clear();
     platform::Clock::Pin(kNow, 0);
     platform::SystemInfo::PinLogonUser(kUser);
-    SetLogLevel(LOG_I);
-    QuitRequest::Clear();
-    CommonTools::InitializeWorkingFolder(std::string(kWorkingFolder) + "pennawick.exe");
+    for (const auto& [setUp, tearDown] : Steps()) setUp();
     WriteRegistry();
 }
 
@@ -76,14 +78,17 @@ EmulatedSystem::~EmulatedSystem() {
     platform::FaultSeam::Clear();
     platform::Clock::Unpin();
     platform::SystemInfo::UnpinLogonUser();
-    SetLogLevel(LOG_I);
-    QuitRequest::Clear();
+    for (auto step = Steps().rbegin(); step != Steps().rend(); ++step) step->second();
     RestoreVariable("WINEPREFIX", savedPrefix_, hadPrefix_);
     RestoreVariable("TZ", savedTz_, hadTz_);
     tzset();
     platform::Prefix::Reset();
     std::error_code error;
     fs::remove_all(root_, error);
+}
+
+void AddEmulatedSystemSteps(EmulatedSystemStep setUp, EmulatedSystemStep tearDown) {
+    Steps().emplace_back(setUp, tearDown);
 }
 
 std::string EmulatedSystem::Native(const std::string& internal) const {

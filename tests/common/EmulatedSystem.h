@@ -8,8 +8,9 @@
 
 // A temporary emulated Windows system for one test: a Wine-prefix-shaped folder (drive_c with
 // users\tester and windows, user.reg, system.reg), with WINEPREFIX, TZ (JST-9), the clock
-// (Tuesday 2026-12-08 12:00:00 JST), the logon user ("tester") and the working folder
-// (C:\Pennawick\) pinned. Everything is restored and removed when it goes.
+// (Tuesday 2026-12-08 12:00:00 JST) and the logon user ("tester") pinned; in the test programs
+// above the platform also the log level and the working folder (C:\Pennawick\). Everything is
+// restored and removed when it goes.
 class EmulatedSystem {
 public:
     static constexpr int64_t kNow = 1796698800;  // 2026-12-08 03:00:00 UTC, a Tuesday
@@ -55,6 +56,12 @@ private:
     std::string savedTz_;
     bool hadTz_ = false;
 };
+
+// Steps that the layers above the platform add to every emulated system, to pin and reset their
+// own process-wide state: run after the platform's set-up and before its tear-down. Their test
+// support registers them once, before any test runs.
+using EmulatedSystemStep = void (*)();
+void AddEmulatedSystemSteps(EmulatedSystemStep setUp, EmulatedSystemStep tearDown);
 
 // A test with its own emulated system.
 class EmulatedSystemTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "common/EmulatedSystem.h"
 #include "platform/FolderOpener.h"
@@ -16,10 +17,12 @@ using platform::FolderOpener;
 
 namespace {
 
-// Records its arguments in "opened", stays while "hold" exists (bounded), then writes "done".
+// Records its process id in "pid" and its arguments in "opened", stays while "hold" exists
+// (bounded), then writes "done".
 constexpr const char* kScript =
     "#!/bin/sh\n"
     "dir=$(dirname \"$0\")\n"
+    "echo $$ > \"$dir/pid\"\n"
     "printf '%s\\n' \"$#\" \"$1\" > \"$dir/opened.tmp\" && mv \"$dir/opened.tmp\" \"$dir/opened\"\n"
     "i=0\n"
     "while [ -e \"$dir/hold\" ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done\n"
@@ -34,6 +37,14 @@ bool WaitFor(const fs::path& path) {
 std::string Contents(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The state letter and parent of a process, from /proc/<pid>/stat ("pid (name) S ppid ...").
+std::pair<char, pid_t> StateAndParent(pid_t pid) {
+    const std::string stat = Contents("/proc/" + std::to_string(pid) + "/stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos || close + 4 >= stat.size()) return {'?', 0};
+    return {stat[close + 2], static_cast<pid_t>(std::atoi(stat.c_str() + close + 4))};
 }
 
 }  // namespace
@@ -69,14 +80,24 @@ TEST_F(FolderOpenerTest, StartsTheOpenerDetachedWithTheNativePath) {
     ASSERT_TRUE(FolderOpener::Open("\"C:\\users\\tester\\My Folder\""));
     // The opener is still holding: Open did not wait for it to finish.
     EXPECT_FALSE(fs::exists(tools_ / "done"));
-    // Its middle process was reaped: no child of ours is left, running or dead.
-    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
-    EXPECT_EQ(errno, ECHILD);
     ASSERT_TRUE(WaitFor(tools_ / "opened"));
     EXPECT_EQ(Contents(tools_ / "opened"),
               "1\n" + system.Root() + "/drive_c/users/tester/My Folder\n");
+    // Started straight from this process, with no copy of it in between, in its own session.
+    const pid_t opener = std::stoi(Contents(tools_ / "pid"));
+    EXPECT_EQ(StateAndParent(opener).second, getpid());
+    EXPECT_EQ(getsid(opener), opener);
+
+    // Once it has ended, the next call reaps it.
     fs::remove(tools_ / "hold");
-    EXPECT_TRUE(WaitFor(tools_ / "done"));
+    ASSERT_TRUE(WaitFor(tools_ / "done"));
+    for (int round = 0; round < 1500 && StateAndParent(opener).first != 'Z'; ++round)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(StateAndParent(opener).first, 'Z');
+    fs::remove(tools_ / "done");
+    ASSERT_TRUE(FolderOpener::Open("C:\\"));
+    EXPECT_EQ(StateAndParent(opener).first, '?');
+    ASSERT_TRUE(WaitFor(tools_ / "done"));
 }
 
 TEST_F(FolderOpenerTest, PassesShiftJisFoldersAsUtf8AndKeepsAOneSidedQuote) {

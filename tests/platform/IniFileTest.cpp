@@ -1,12 +1,15 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
 #include <sstream>
 
 #include "common/EmulatedSystem.h"
 #include "platform/FaultSeam.h"
 #include "platform/IniFile.h"
 #include "platform/SystemError.h"
+#include "platform/Utf8.h"
 
 using platform::IniFile;
 
@@ -242,4 +245,75 @@ TEST_F(IniFileTest, DamagedFilesReadWithoutHarm) {
     EXPECT_EQ(Get("S", "k"), "v");
     ASSERT_TRUE(IniFile::WriteString("S", "k", "w", kPath));
     EXPECT_EQ(Get("S", "k"), "w");
+}
+
+namespace {
+
+// UTF-8 test text in a file's encoding, with its byte-order mark ("" for code page 932).
+std::string InEncoding(const std::string& utf8, const std::string& encoding) {
+    if (encoding == "ansi") return Sjis(utf8);
+    if (encoding == "utf-8") return "\xEF\xBB\xBF" + utf8;
+    const std::u16string units = platform::Utf8::ToUtf16(utf8);
+    const bool bigEndian = encoding == "utf-16be";
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : units) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+// Every value the file gives, by section and key, as the reading functions see them.
+std::map<std::pair<std::string, std::string>, std::string> AllValues(const std::string& path) {
+    std::map<std::pair<std::string, std::string>, std::string> values;
+    for (const std::string& section : IniFile::SectionNames(path)) {
+        values[{section, "<section>"}] = "";
+        for (const std::string& key : IniFile::KeyNames(section, path)) {
+            std::string value;
+            IniFile::GetString(section, key, "<DEFAULT>", 256, value, path);
+            values[{section, key}] = value;
+        }
+    }
+    return values;
+}
+
+}  // namespace
+
+// A write changes the key written and nothing else: characters outside code page 932 stay in a
+// Unicode file, and a file in code page 932 reads back as before, invalid bytes included.
+TEST_F(IniFileTest, WritesKeepEveryOtherCharacterInEveryEncoding) {
+    const std::string kept = "[S]\r\nfirst=café 丂 あ 😀\r\n[表]\r\nソ=表示\r\n";
+    for (const std::string encoding : {"utf-8", "utf-16le", "utf-16be"}) {
+        SCOPED_TRACE(encoding);
+        system.WriteFile(kPath, InEncoding(kept, encoding));
+        EXPECT_EQ(Get("S", "first"), Sjis("cafe ? あ ??"));
+        ASSERT_TRUE(IniFile::WriteString("S", "second", Sjis("値"), kPath));
+        ASSERT_TRUE(IniFile::WriteString(Sjis("新"), "k", "v", kPath));
+        EXPECT_EQ(system.ReadFile(kPath),
+                  InEncoding("[S]\r\nfirst=café 丂 あ 😀\r\nsecond=値\r\n[表]\r\nソ=表示\r\n"
+                             "[新]\r\nk=v\r\n",
+                             encoding));
+    }
+
+    // Random files in code page 932, stray lead bytes and "]" as a trail byte among them.
+    const std::vector<std::string> pieces = {"[",        "]",        "=",    "a",    "A",
+                                             " ",        "\r\n",     "\n",   "\x81", "\xEF",
+                                             "\x83\x5D", "\x95\x5C", "\xA0", "\xFD", ";"};
+    std::mt19937 random(932);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes;
+        for (int piece = 0; piece < 30; ++piece) bytes += pieces[random() % pieces.size()];
+        if (round == 0) bytes = "[\xEF\r\nk=v\r\n";
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        system.WriteFile(kPath, bytes);
+        const auto before = AllValues(kPath);
+        ASSERT_TRUE(IniFile::WriteString("written", "key", "1", kPath));
+        auto after = AllValues(kPath);
+        EXPECT_EQ(after[std::make_pair("written", "key")], "1");
+        after.erase({"written", "key"});
+        after.erase({"written", "<section>"});
+        EXPECT_EQ(after, before);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "EmulatedSystem.h"
 #include "platform/PathMap.h"
@@ -70,6 +71,25 @@ TEST_F(EmulatedSystemTest, MissingNamesAreFoundWithoutRegardToCase) {
               driveC + "/Program Files/Opera/opera6.ini");
 }
 
+TEST_F(EmulatedSystemTest, NamesChangedByOtherProgramsAreFoundAfterALookup) {
+    system.MakeFolder("C:\\p\\dir");
+    const std::string driveC = RealRoot(system) + "/drive_c";
+    const std::string folder = driveC + "/p/dir";
+    EXPECT_EQ(PathMap::ToNative("C:\\P\\dir\\later.url"), folder + "/later.url");
+    // Each step changes the folder behind the program's back, then looks up another case.
+    std::ofstream(folder + "/Later.url") << "x";
+    EXPECT_EQ(PathMap::ToNative("C:\\p\\dir\\LATER.URL"), folder + "/Later.url");
+    fs::rename(folder + "/Later.url", folder + "/LATER.url");
+    EXPECT_EQ(PathMap::ToNative("C:\\p\\dir\\later.url"), folder + "/LATER.url");
+    fs::remove(folder + "/LATER.url");
+    EXPECT_EQ(PathMap::ToNative("C:\\p\\dir\\later.url"), folder + "/later.url");
+    // The same path naming another folder: its parent renamed and the folder made anew.
+    fs::rename(driveC + "/p", driveC + "/q");
+    fs::create_directories(folder);
+    std::ofstream(folder + "/Other.url") << "x";
+    EXPECT_EQ(PathMap::ToNative("C:\\p\\dir\\OTHER.url"), folder + "/Other.url");
+}
+
 TEST_F(EmulatedSystemTest, PrefixWithoutDosDevicesHasDriveCAndZ) {
     fs::remove_all(fs::path(system.Root()) / "dosdevices");
     platform::Prefix::Reset();
@@ -106,4 +126,19 @@ TEST_F(EmulatedSystemTest, InvalidShiftJisNamesAreReplacedNotDropped) {
     EXPECT_EQ(PathMap::ToNative("C:\\dir\\bad\x81"), RealRoot(system) + "/drive_c/dir/bad・");
     EXPECT_EQ(PathMap::ToNative("C:\\bad\x81.url"), RealRoot(system) + "/drive_c/bad・url");
     EXPECT_EQ(PathMap::ToInternal(RealRoot(system) + "/drive_c/bad・"), "C:\\bad" + Sjis("・"));
+}
+
+TEST_F(EmulatedSystemTest, NativeNamesHoldingABackslashHaveNoInternalPath) {
+    const std::string driveC = RealRoot(system) + "/drive_c";
+    // ¥ becomes the byte 0x5C in code page 932, a backslash as well.
+    for (const char* name : {"a\\b", "\\", "yen\xC2\xA5"}) {
+        fs::create_directories(driveC + "/" + name);
+        EXPECT_EQ(PathMap::ToInternal(driveC + "/" + name + "/x"), "") << name;
+    }
+    const fs::path saved = fs::current_path();
+    fs::current_path(driveC + "/a\\b");
+    EXPECT_EQ(PathMap::CurrentFolder(), "");
+    EXPECT_EQ(PathMap::ToNative("relative"), "");
+    EXPECT_EQ(PathMap::ToNative("\\rooted"), "");
+    fs::current_path(saved);
 }

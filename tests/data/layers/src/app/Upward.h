@@ -1,0 +1,2 @@
+#include "support/Log.h"
+#include "wizard/Page.h"

@@ -1,0 +1,3 @@
+#include <string>
+
+#include "platform/File.h"

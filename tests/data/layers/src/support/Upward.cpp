@@ -1,0 +1,2 @@
+#include "app/Workflow.h"
+#include "records/URLDB.h"
