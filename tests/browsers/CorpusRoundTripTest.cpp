@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -95,27 +96,43 @@ std::string FolderTitle(const std::string& name) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+// A name as a file name carries it: each character Windows file names cannot hold becomes "_".
+std::string FileName(const std::string& name) {
+    std::string result;
+    for (size_t pos = 0; pos < name.size();) {
+        const size_t length = platform::Cp932::CharLength(name, pos);
+        const unsigned char c = static_cast<unsigned char>(name[pos]);
+        const bool forbidden =
+            length == 1 &&
+            (c < 0x20 || std::string_view("/:*?\"<>|").find(name[pos]) != std::string_view::npos);
+        result += forbidden ? std::string("_") : name.substr(pos, length);
+        pos += length;
+    }
+    return result;
+}
+
 // What a favorites tree can hold of the items, as its reader gives them back: folders and "http"
-// bookmarks whose names can be file names, each path once (the first wins), inside a folder that
-// was written too; folder names lose their last extension.
+// bookmarks under their file names, each path once (the first wins), inside a folder that was
+// written too, no name "." or ".."; folder names lose their last extension.
 std::vector<Item> ShortcutTreeForm(const std::vector<Item>& items) {
-    std::map<std::string, Item> kept;
+    std::map<std::string, Item> kept;  // by file-name path
     for (const Item& item : items) {
-        if (kept.count(item.path) != 0) continue;
-        const std::vector<std::string> names = Names(item.path);
-        if (std::any_of(names.begin(), names.end(), [](const std::string& n) {
-                return n == "." || n == ".." || n.find('/') != std::string::npos;
-            })) {
-            continue;
+        std::vector<std::string> names = Names(item.path);
+        std::string path;
+        bool inside = true;
+        for (std::string& name : names) {
+            name = FileName(name);
+            inside = inside && name != "." && name != "..";
+            path += "\\" + name;
         }
-        const size_t cut = item.path.size() - item.name.size() - 1;
-        const std::string parent = item.path.substr(0, cut);
+        if (!inside || kept.count(path) != 0) continue;
+        const std::string parent = path.substr(0, path.size() - names.back().size() - 1);
         if (!parent.empty() && (kept.count(parent) == 0 || !kept[parent].url.empty())) continue;
         if (!item.url.empty() &&
             (item.url.compare(0, 4, "http") != 0 || !platform::UrlCheck::IsValid(item.url))) {
             continue;
         }
-        kept[item.path] = item;
+        kept[path] = Item{path, names.back(), item.url};
     }
     std::vector<Item> result;
     for (const auto& [path, item] : kept) {
