@@ -409,6 +409,8 @@ int NNBrowser::SaveBookmarkFile(const char* adapter, const std::string& path,
             LogSystemError((std::string(adapter) + "::Save 書き込みが出来ません。").c_str());
             result = -1;
         }
+    } else {
+        LogSystemError((std::string(adapter) + "::Save ファイルが作成出来ません。").c_str());
     }
     LogMessage(LOG_I, "%s::Save 終了", adapter);
     return result;

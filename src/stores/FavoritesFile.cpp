@@ -307,8 +307,14 @@ int FavoritesFile::SaveLight(std::string& path, const URLDB& database,
 int FavoritesFile::Write(std::string& path, const URLDB& database, const FavoritesSetup& setup,
                          Form form) {
     if (!PrepareTarget(path, setup.GetBackupCount())) return 0;
+    const char* failure = form == Form::kFull
+                              ? "FavoritesFile::Save *ERROR*: 書込みに失敗しました。"
+                              : "FavoritesFile::SaveLight *ERROR*: 書込みに失敗しました。";
     platform::File file;
-    if (!file.Open(path, platform::File::Mode::Write, false)) return 0;
+    if (!file.Open(path, platform::File::Mode::Write, false)) {
+        LogSystemError(failure);
+        return 0;
+    }
 
     const int count = database.GetCount();
     std::string block = "size=" + std::to_string(count) + "\r\n";
@@ -329,9 +335,7 @@ int FavoritesFile::Write(std::string& path, const URLDB& database, const Favorit
     if (written) written = file.Write(block);
     if (!file.Close()) written = false;
     if (!written) {
-        LogSystemError(form == Form::kFull
-                           ? "FavoritesFile::Save *ERROR*: 書込みに失敗しました。"
-                           : "FavoritesFile::SaveLight *ERROR*: 書込みに失敗しました。");
+        LogSystemError(failure);
         return 0;
     }
     return 1;

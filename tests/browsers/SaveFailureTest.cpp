@@ -108,11 +108,12 @@ TEST_F(SaveFailureTest, BookmarkFiles) {
     struct Writer {
         Browser* browser;
         int failed;               // result of a failed save
-        const char* createError;  // log line when the file cannot be created, if any
+        const char* createError;  // log line when the file cannot be created
         const char* writeError;   // log line when a write or the close fails
     };
     const std::vector<Writer> writers = {
-        {&netscape, -1, nullptr, "NNV4Browser::Save 書き込みが出来ません。"},
+        {&netscape, -1, "NNV4Browser::Save ファイルが作成出来ません。",
+         "NNV4Browser::Save 書き込みが出来ません。"},
         {&opera, 0, "Opera6Browser::Save *ERROR*: ファイルが作成出来ません。",
          "Opera6Browser::Save *ERROR*: ファイルへの書込みが出来ません。"},
     };
@@ -126,9 +127,7 @@ TEST_F(SaveFailureTest, BookmarkFiles) {
             EXPECT_EQ(writer.browser->Save(path, &profile), writer.failed);
             EXPECT_FALSE(system.Exists(path));
             const char* line = operation == Op::Open ? writer.createError : writer.writeError;
-            if (line != nullptr) {
-                EXPECT_TRUE(Logged(std::string(line) + " SystemMessage=(No space left on device)"));
-            }
+            EXPECT_TRUE(Logged(std::string(line) + " SystemMessage=(No space left on device)"));
             EXPECT_EQ(system.ReadFile(kOutput + "\\earlier.url"), "earlier");
         }
         EXPECT_EQ(writer.browser->Save(path, &profile), 1);
