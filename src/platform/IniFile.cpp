@@ -110,8 +110,16 @@ Text Decode(std::string_view bytes, Encoding& encoding) {
 
 std::string Encode(TextView text, Encoding encoding) {
     switch (encoding) {
-        case Encoding::kAnsi:
-            return ToAnsi(text);
+        case Encoding::kAnsi: {
+            std::string bytes = ToAnsi(text);
+            // Bytes that begin like a byte-order mark would be read back as another encoding
+            // (a first line of 0xFF 0xFE once the blank lines before it are dropped): such a file
+            // is written as UTF-8 with its mark, which keeps every character.
+            if (bytes.starts_with(kUtf8Bom) || bytes.starts_with(kUtf16LeBom) ||
+                bytes.starts_with(kUtf16BeBom))
+                return std::string(kUtf8Bom) + Utf8::FromUtf16(text);
+            return bytes;
+        }
         case Encoding::kUtf8:
             return std::string(kUtf8Bom) + Utf8::FromUtf16(text);
         case Encoding::kUtf16Le:
