@@ -26,8 +26,8 @@
 #include "platform/PathMap.h"
 #include "platform/Prefix.h"
 #include "records/URLDB.h"
+#include "selection/FavoritesSetup.h"
 #include "support/CommonTools.h"
-#include "support/FavoritesSetup.h"
 #include "support/Log.h"
 
 namespace fs = std::filesystem;

@@ -10,8 +10,8 @@
 
 #include "common/FuzzSystem.h"
 #include "records/URLInfo.h"
+#include "selection/FavoritesSetup.h"
 #include "stores/FavoritesFile.h"
-#include "support/FavoritesSetup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fuzz::FuzzSystem& system = fuzz::FuzzSystem::Get();

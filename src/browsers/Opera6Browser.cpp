@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "encoding/EncodingString.h"
+#include "mapping/KrvMapFile.h"
 #include "platform/Clock.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
@@ -15,7 +16,6 @@
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
 #include "platform/SystemInfo.h"
-#include "stores/KrvMapFile.h"
 #include "support/Log.h"
 
 namespace {

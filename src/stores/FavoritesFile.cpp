@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "encoding/EncodingString.h"
+#include "mapping/KrvMapFile.h"
 #include "platform/Cp932.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "records/URLDB.h"
 #include "records/URLInfo.h"
-#include "stores/KrvMapFile.h"
+#include "selection/FavoritesSetup.h"
 #include "support/CommonTools.h"
-#include "support/FavoritesSetup.h"
 #include "support/Log.h"
 #include "support/UserPrompt.h"
 

@@ -7,8 +7,8 @@
 #include <QRegularExpressionValidator>
 #include <string>
 
-#include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
+#include "selection/ExtractionConditions.h"
 #include "wizard/ColorButton.h"
 #include "wizard/ColorStatic.h"
 #include "wizard/DialogFont.h"

@@ -19,8 +19,8 @@
 #include "common/EmulatedSystem.h"
 #include "common/ScriptedUserPrompt.h"
 #include "platform/FaultSeam.h"
-#include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
+#include "selection/ExtractionConditions.h"
 #include "support/Log.h"
 #include "support/QuitRequest.h"
 

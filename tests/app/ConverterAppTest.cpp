@@ -7,10 +7,10 @@
 #include "app/WizardHost.h"
 #include "common/EmulatedSystem.h"
 #include "common/ScriptedUserPrompt.h"
-#include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
+#include "selection/ExtractionConditions.h"
+#include "selection/FavoritesSetup.h"
 #include "stores/FavoritesFile.h"
-#include "support/FavoritesSetup.h"
 #include "support/Log.h"
 #include "support/QuitRequest.h"
 

@@ -22,11 +22,11 @@
 #include "encoding/EncodingString.h"
 #include "platform/Cp932.h"
 #include "platform/UrlCheck.h"
-#include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
 #include "records/URLInfo.h"
+#include "selection/ExtractionConditions.h"
+#include "selection/FavoritesSetup.h"
 #include "stores/FavoritesFile.h"
-#include "support/FavoritesSetup.h"
 #include "support/Log.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include "common/ScriptedUserPrompt.h"
 #include "platform/FaultSeam.h"
 #include "platform/PathMap.h"
-#include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
+#include "selection/ExtractionConditions.h"
 #include "support/Log.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include "common/ScriptedUserPrompt.h"
 #include "platform/FaultSeam.h"
 #include "records/URLDB.h"
+#include "selection/FavoritesSetup.h"
 #include "stores/FavoritesFile.h"
-#include "support/FavoritesSetup.h"
 #include "support/Log.h"
 
 namespace fs = std::filesystem;

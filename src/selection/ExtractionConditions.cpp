@@ -1,4 +1,4 @@
-#include "records/ExtractionConditions.h"
+#include "selection/ExtractionConditions.h"
 
 #include <algorithm>
 #include <limits>

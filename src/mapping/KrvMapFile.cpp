@@ -1,4 +1,4 @@
-#include "stores/KrvMapFile.h"
+#include "mapping/KrvMapFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "support/FavoritesSetup.h"
+#include "selection/FavoritesSetup.h"
 
 #include "browsers/BrowserProfile.h"
 #include "browsers/MSBrowser.h"

@@ -7,9 +7,9 @@
 #include "browsers/BrowserProfile.h"
 #include "browsers/FavoritesItem.h"
 #include "common/EmulatedSystem.h"
-#include "records/ExtractionConditions.h"
 #include "records/URLDB.h"
 #include "records/URLInfo.h"
+#include "selection/ExtractionConditions.h"
 
 namespace {
 

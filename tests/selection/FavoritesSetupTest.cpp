@@ -8,7 +8,7 @@
 #include "browsers/BrowserProfile.h"
 #include "common/EmulatedSystem.h"
 #include "encoding/EncodingString.h"
-#include "support/FavoritesSetup.h"
+#include "selection/FavoritesSetup.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/EmulatedSystem.h"
-#include "stores/KrvMapFile.h"
+#include "mapping/KrvMapFile.h"
 #include "support/Log.h"
 
 namespace {

@@ -1,0 +1,2 @@
+#include "app/ConversionWorkflow.h"
+#include "wizard/DlgWizard01.h"

@@ -1,0 +1,2 @@
+#include "selection/ExtractionConditions.h"
+#include "support/Log.h"
