@@ -110,10 +110,14 @@ ConversionWorkflow::ProfileRow ConversionWorkflow::RowOf(BrowserProfile& profile
 }
 
 bool ConversionWorkflow::ImportKorvadelDatabase(bool ticked) {
+    return ImportKorvadelDatabase(ticked, app_.GetFavoritesFile()->GetDatabasePath());
+}
+
+bool ConversionWorkflow::ImportKorvadelDatabase(bool ticked, const std::string& path) {
     if (!ticked) return false;
     FavoritesFile& file = *app_.GetFavoritesFile();
     URLDB& database = *app_.GetURLDB();
-    if (file.Load(file.GetDatabasePath(), database) != 1) {
+    if (file.Load(path, database) != 1) {
         Show("URLDB情報の取込に失敗しました。存在していないか壊れている可能性があります。",
              "URLDB取込失敗");
         return false;
@@ -163,6 +167,7 @@ bool ConversionWorkflow::ImportProfile(int row) {
 
 void ConversionWorkflow::OpenCreationPage() {
     outputDone_.fill(false);
+    results_.fill(OutputResult{});
     for (std::string& folder : app_.LastOutputFolder()) folder.clear();
 }
 
@@ -195,11 +200,18 @@ void ConversionWorkflow::WriteLightDatabase(const std::string& base,
     URLDB database(kEveryusePeriod, kGenrePeriod, kRecentThreshold);
     app_.GetExtractionConditions()->ExtractToDatabase(*app_.GetURLDB(), profiles, database);
     const std::string folder = Join(base, "Korvadel");
+    OutputResult& result = results_[kKorvadel];
+    result = OutputResult{false, 0, folder};
     if (MakeOutputFolder(folder)) {
         std::string path = Join(folder, "urldb_light.db");
-        if (app_.GetFavoritesFile()->SaveLight(path, database, *app_.GetFavoritesSetup()) == 0) {
+        result.written =
+            app_.GetFavoritesFile()->SaveLight(path, database, *app_.GetFavoritesSetup()) != 0;
+        // The save may have gone to another name the user gave.
+        result.target = path;
+        if (!result.written) {
             Show(kNotWritten);
         } else {
+            result.count = database.GetCount();
             Show("Korvadelの簡易形式でお気に入りを出力しました。");
         }
     } else {
@@ -214,9 +226,14 @@ void ConversionWorkflow::WriteBrowserFormat(Format format, const std::string& ba
     const std::string folder = Join(base, output.folder);
     // Recorded before the folder is made, so that step 5 offers it even when making it failed.
     app_.LastOutputFolder()[static_cast<size_t>(output.kind - 1)] = folder;
+    OutputResult& result = results_[format];
+    result = OutputResult{false, 0, folder};
     if (MakeOutputFolder(folder)) {
         const std::string target = *output.file ? Join(folder, output.file) : folder;
-        if (app_.GetFavoritesSetup()->SaveKind(output.kind, target, &exportProfile) > 0) {
+        result.target = target;
+        const int count = app_.GetFavoritesSetup()->SaveKind(output.kind, target, &exportProfile);
+        if (count > 0) {
+            result = OutputResult{true, count, target};
             Show(output.done);
         } else {
             Show(kNotWritten);

@@ -33,6 +33,14 @@ public:
         BrowserProfile* profile = nullptr;
     };
 
+    // What the last attempt at one format left: whether it was written, the number of entries
+    // the writer reports (records for the light database) and the file or folder written to.
+    struct OutputResult {
+        bool written = false;
+        int count = 0;
+        std::string target;
+    };
+
     explicit ConversionWorkflow(ConverterApp& app);
 
     // The row texts of a profile.
@@ -41,6 +49,8 @@ public:
     // Step 1, on Next: when ticked, loads "urldb.db" of the working folder into the shared URL
     // database and reports the outcome. True when the file was read.
     bool ImportKorvadelDatabase(bool ticked);
+    // The same for a database file elsewhere (an internal path).
+    bool ImportKorvadelDatabase(bool ticked, const std::string& path);
 
     // Steps 2 and 5, when the page opens: refills the application's ProfileList with every
     // detected profile and returns its rows in that order.
@@ -59,6 +69,8 @@ public:
     bool CreateFavorites(const std::array<bool, kFormatCount>& ticked);
     // Whether the format was attempted since the page opened.
     bool OutputDone(Format format) const { return outputDone_[format]; }
+    // The outcome of the format's attempt since the page opened; empty when not attempted.
+    const OutputResult& Result(Format format) const { return results_[format]; }
     // Step 4, on Next: true to go on, asking first when no format was attempted.
     bool ConfirmLeavingCreation();
 
@@ -74,4 +86,5 @@ private:
 
     ConverterApp& app_;
     std::array<bool, kFormatCount> outputDone_{};
+    std::array<OutputResult, kFormatCount> results_{};
 };

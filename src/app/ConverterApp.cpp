@@ -75,7 +75,7 @@ bool ConverterApp::InitInstance(WizardHost& wizard, const std::string& programPa
     ReleaseSharedObjects();
     ReleaseSharedObjects();
     profileList_.clear();
-    settings.WriteString("WORKFOLDER", CommonTools::GetWorkingFolder());
+    if (!settingsReadOnly_) settings.WriteString("WORKFOLDER", CommonTools::GetWorkingFolder());
     return false;
 }
 

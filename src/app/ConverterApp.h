@@ -33,6 +33,9 @@ public:
     bool InitInstance(WizardHost& wizard, const std::string& programPath);
     // The same for the running program file.
     bool InitInstance(WizardHost& wizard);
+    // When set, InitInstance reads the settings file but leaves it as it is ("WORKFOLDER" is
+    // not written), for front ends that must not change it.
+    void SetSettingsReadOnly(bool readOnly) { settingsReadOnly_ = readOnly; }
 
     // Creates the four shared objects once, each only if the one before was created; later
     // calls do nothing.
@@ -81,4 +84,5 @@ private:
     std::array<std::string, kBrowserKinds> lastOutputFolder_;
     std::string chosenFolder_;
     std::string settingsPath_;
+    bool settingsReadOnly_ = false;
 };

@@ -18,6 +18,7 @@ FavoritesSetup::FavoritesSetup() : settings_("", "") {
 }
 
 FavoritesSetup::~FavoritesSetup() {
+    looseProfiles_.clear();
     for (int kind = kKindCount; kind >= 1; --kind) browsers_[kind - 1].reset();
 }
 
@@ -29,13 +30,25 @@ void FavoritesSetup::ResetSettings() {
 }
 
 void FavoritesSetup::ListProfiles(std::vector<BrowserProfile*>& profiles) const {
-    // Internet Explorer has one profile per user; only the first is offered.
-    if (BrowserProfile* first = browsers_[0]->GetProfile(0)) profiles.push_back(first);
-    for (int kind = 2; kind <= kKindCount; ++kind) {
-        const Browser& browser = *browsers_[kind - 1];
-        for (int index = 0; index < browser.GetProfileCount(); ++index)
-            profiles.push_back(browser.GetProfile(index));
+    if (offerDetected_) {
+        // Internet Explorer has one profile per user; only the first is offered.
+        if (BrowserProfile* first = browsers_[0]->GetProfile(0)) profiles.push_back(first);
+        for (int kind = 2; kind <= kKindCount; ++kind) {
+            const Browser& browser = *browsers_[kind - 1];
+            for (int index = 0; index < browser.GetProfileCount(); ++index)
+                profiles.push_back(browser.GetProfile(index));
+        }
     }
+    for (const auto& loose : looseProfiles_) profiles.push_back(loose.get());
+}
+
+BrowserProfile* FavoritesSetup::AddLooseProfile(int kind, const std::string& path) {
+    if (!GetBrowser(kind)) return nullptr;
+    auto profile = std::make_unique<BrowserProfile>();
+    profile->SetKind(kind);
+    profile->SetFavoritesPath(path);
+    looseProfiles_.push_back(std::move(profile));
+    return looseProfiles_.back().get();
 }
 
 int FavoritesSetup::LoadProfile(BrowserProfile* profile) {

@@ -34,8 +34,15 @@ public:
     int GetAutoConvertLevel() const { return autoConvert_; }
 
     // Appends the first Internet Explorer profile, then every Netscape 4.x, 6.x, 7.x and Opera 6
-    // profile; the adapters keep owning them.
+    // profile (the adapters keep owning them), then the loose profiles in the order added.
     void ListProfiles(std::vector<BrowserProfile*>& profiles) const;
+    // Adds a profile of a kind (1 to 5) that stands for a bookmark file or, for Internet
+    // Explorer, a favorites folder outside any detected installation: it is read by the adapter
+    // of its kind like a detected profile, has no user and no proxy settings, and is owned here.
+    // Null for an unknown kind.
+    BrowserProfile* AddLooseProfile(int kind, const std::string& path);
+    // Whether ListProfiles offers the detected profiles (the default) or the loose ones only.
+    void SetOfferDetected(bool offer) { offerDetected_ = offer; }
     // Loads the profile with the adapter of its kind; 0 for an unknown kind.
     int LoadProfile(BrowserProfile* profile);
     // Saves the profile in the format of the kind; 0 for an unknown kind.
@@ -47,6 +54,8 @@ public:
 private:
     ProfileSection settings_;
     std::array<std::unique_ptr<Browser>, kKindCount> browsers_;
+    std::vector<std::unique_ptr<BrowserProfile>> looseProfiles_;
+    bool offerDetected_ = true;
     int backup_ = kDefaultBackup;
     int autoConvert_ = kDefaultAutoConvert;
 };
