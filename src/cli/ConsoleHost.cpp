@@ -186,6 +186,10 @@ void ConsoleHost::ImportRow(ConversionWorkflow& workflow, int row) {
     const ConversionWorkflow::ProfileRow shown = workflow.RowAt(row);
     if (!shown.profile) return;
     const BrowserProfile& profile = *shown.profile;
+    if (profile.GetFavoritesPath().empty()) {
+        Warning(RowName(row, profile) + ": no bookmarks of this browser found on the system");
+        return;
+    }
     std::string reason;
     if (!SourceCheck::Profile(profile.GetKind(), profile.GetFavoritesPath(), reason)) {
         Warning(RowName(row, profile) + ": cannot read " + Shown(profile.GetFavoritesPath()) +
