@@ -27,20 +27,8 @@ using Values = ExtractionConditions::Values;
 constexpr const char* kFormatFolders[] = {"Korvadel",   "Microsoft",  "Netscape4x",
                                           "Netscape6x", "Netscape7x", "Opera6"};
 
-// The status fields in the order of the page's status boxes, as --status names them.
-constexpr int32_t Values::*kStatusFields[] = {
-    &Values::StatusUncollected, &Values::Status300OrLess, &Values::Status400OrMore,
-    &Values::Status401,         &Values::Status403,       &Values::Status500OrMore,
-    &Values::Status500,         &Values::Status503,
-};
-
-// The time conditions in the order first time, last reference, last request, last normal.
-constexpr int32_t Values::*kRangeFields[] = {
-    &Values::FirstTimeRange,
-    &Values::LastReferenceRange,
-    &Values::LastRequestRange,
-    &Values::LastNormalRange,
-};
+constexpr auto kStatusFields = ExtractionConditions::kStatusFields;
+constexpr auto kRangeFields = ExtractionConditions::kRangeFields;
 
 std::string Utf8(const std::string& internal) {
     return platform::Cp932::ToUtf8(internal);

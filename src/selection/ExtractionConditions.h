@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -49,6 +50,21 @@ public:
         int32_t MinErrorCount = 0;
 
         bool operator==(const Values&) const = default;
+    };
+
+    // The status fields in the order of the page's status boxes: uncollected, 300 or less, 400
+    // or more, 401, 403, 500 or more, 500, 503.
+    static constexpr std::array<int32_t Values::*, 8> kStatusFields = {
+        &Values::StatusUncollected, &Values::Status300OrLess, &Values::Status400OrMore,
+        &Values::Status401,         &Values::Status403,       &Values::Status500OrMore,
+        &Values::Status500,         &Values::Status503,
+    };
+    // The time-list fields in the order first time, last reference, last request, last normal.
+    static constexpr std::array<int32_t Values::*, 4> kRangeFields = {
+        &Values::FirstTimeRange,
+        &Values::LastReferenceRange,
+        &Values::LastRequestRange,
+        &Values::LastNormalRange,
     };
 
     // The points in time the four time conditions compare against, fixed at the start of a run.

@@ -18,20 +18,8 @@ namespace {
 
 using Values = ExtractionConditions::Values;
 
-// The status fields in the order of the page's status boxes.
-constexpr int32_t Values::*kStatusFields[] = {
-    &Values::StatusUncollected, &Values::Status300OrLess, &Values::Status400OrMore,
-    &Values::Status401,         &Values::Status403,       &Values::Status500OrMore,
-    &Values::Status500,         &Values::Status503,
-};
-
-// The time lists in the order first time, last reference, last request, last normal.
-constexpr int32_t Values::*kRangeFields[] = {
-    &Values::FirstTimeRange,
-    &Values::LastReferenceRange,
-    &Values::LastRequestRange,
-    &Values::LastNormalRange,
-};
+constexpr auto kStatusFields = ExtractionConditions::kStatusFields;
+constexpr auto kRangeFields = ExtractionConditions::kRangeFields;
 
 QLineEdit* NumberField(QWidget* page) {
     auto* field = new QLineEdit(page);

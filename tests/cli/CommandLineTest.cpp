@@ -48,11 +48,13 @@ protected:
 
     std::string Loose(const char* name) const { return system.Native(kLoose + name); }
 
-    // Runs the staged program as a script would, without any display.
-    Outcome Run(const QStringList& args) const {
+    // Runs the staged program as a script would, without any display; the system comes from
+    // WINEPREFIX unless the arguments name it.
+    Outcome Run(const QStringList& args, bool prefixVariable = true) const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
+        if (!prefixVariable) environment.remove(QStringLiteral("WINEPREFIX"));
         QProcess process;
         process.setProcessEnvironment(environment);
         process.setStandardInputFile(QProcess::nullDevice());
@@ -111,6 +113,8 @@ TEST_F(CommandLineTest, BadUsageEndsWithOneReasonAndTheHintBeforeAnythingIsWritt
         {Args({"list", "--add", "opera:" + Loose("Favorites")}),
          "--add opera:" + Loose("Favorites") + ": is a folder, not a file"},
         {Args({"list", "--windows", "/mnt/c"}), "--windows is not available in this build"},
+        {Args({"list", "--prefix", system.Native("C:\\none")}),
+         "--prefix " + system.Native("C:\\none") + ": no such folder"},
     };
     for (const Case& c : cases) {
         const Outcome outcome = Run(c.args);
@@ -146,9 +150,11 @@ TEST_F(CommandLineTest, ListsLooseFilesAfterTheDetectedRowsAsJsonLines) {
               std::string::npos)
         << all.err;
 
+    // The drive C: of the paths shown is the prefix's, named on the command line.
     const Outcome table =
-        Run(Args({"list", "--no-discovery", "--add", "nn4:" + Loose("bookmark.htm"), "--add",
-                  "ie:" + Loose("Favorites")}));
+        Run(Args({"--prefix", system.Root(), "list", "--no-discovery", "--add",
+                  "nn4:" + Loose("bookmark.htm"), "--add", "ie:" + Loose("Favorites")}),
+            false);
     EXPECT_EQ(table.status, 0) << table.err;
     EXPECT_EQ(table.out,
               "ROW  BROWSER  USER  PATH\n"
