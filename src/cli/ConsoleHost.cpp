@@ -135,7 +135,7 @@ int ConsoleHost::Convert(ConverterApp& app, ConversionWorkflow& workflow) {
     } else {
         for (int row : options_.profiles) ImportRow(workflow, row - 1);
     }
-    if (!ApplyConditions(app)) return kFailed;
+    ApplyConditions(app);
     return Write(workflow);
 }
 
@@ -194,7 +194,7 @@ void ConsoleHost::ImportRow(ConversionWorkflow& workflow, int row) {
              " bookmarks imported");
 }
 
-bool ConsoleHost::ApplyConditions(ConverterApp& app) {
+void ConsoleHost::ApplyConditions(ConverterApp& app) {
     ExtractionConditions& conditions = *app.GetExtractionConditions();
     // What the page shows when it opens, and stores on Next unless the user changes it.
     Values values = conditions.GetValues();
@@ -221,7 +221,6 @@ bool ConsoleHost::ApplyConditions(ConverterApp& app) {
         for (const auto field : kStatusFields) values.*field = shown.*field;
     }
     conditions.SetValues(values);
-    return true;
 }
 
 bool ConsoleHost::MakeOutputFolder() {

@@ -37,7 +37,7 @@ private:
     int Convert(ConverterApp& app, ConversionWorkflow& workflow);
     bool ImportDatabase(ConverterApp& app, ConversionWorkflow& workflow);
     void ImportRow(ConversionWorkflow& workflow, int row);
-    bool ApplyConditions(ConverterApp& app);
+    void ApplyConditions(ConverterApp& app);
     int Write(ConversionWorkflow& workflow);
     bool MakeOutputFolder();
 
