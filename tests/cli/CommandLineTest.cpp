@@ -175,6 +175,14 @@ TEST_F(CommandLineTest, ConvertsWithoutADisplayAndLeavesTheSettingsFileAlone) {
               std::string::npos)
         << outcome.err;
     EXPECT_FALSE(system.Exists("C:\\out"));
+    const std::string urldb = system.Native("C:\\none\\urldb.db");
+    const Outcome unread = Run(Args({"convert", "--urldb", urldb, "-o", system.Native("C:\\out")}));
+    EXPECT_EQ(unread.status, 1);
+    EXPECT_NE(unread.err.find("cannot read the Korvadel database " + urldb +
+                              ": No such file or directory"),
+              std::string::npos)
+        << unread.err;
+    EXPECT_FALSE(system.Exists("C:\\out"));
 
     const Outcome written = Run(
         Args({"convert", "--no-discovery", "--no-urldb", "--add", "nn4:" + Loose("bookmark.htm"),
