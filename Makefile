@@ -1,5 +1,5 @@
 # Entry points; see README.md.
-.PHONY: test build bench fuzz run screenshots startup bootstrap format clean
+.PHONY: test build bench fuzz run screenshots startup bootstrap format clean release install package
 
 bootstrap:
 	@bash scripts/bootstrap
@@ -15,6 +15,23 @@ test: bootstrap
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+
+# The Release build that is installed and packaged, with Debian's hardening flags.
+release: bootstrap
+	cmake --preset package \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build --preset package
+
+# make install [CMAKE_INSTALL_PREFIX=/usr/local] [DESTDIR=/staging]
+install: release
+	cmake --install build/package $(if $(CMAKE_INSTALL_PREFIX),--prefix $(CMAKE_INSTALL_PREFIX))
+
+# The Debian package build/pennawick_<version>_<arch>.deb (CPack).
+package: release
+	rm -f build/pennawick_*.deb
+	cd build/package && cpack -G DEB
+	cp build/package/pennawick_*.deb build/
 
 bench: build
 	bash scripts/run-benchmarks

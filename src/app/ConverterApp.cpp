@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/WizardHost.h"
+#include "platform/AppFolders.h"
 #include "platform/Cp932.h"
 #include "platform/SystemInfo.h"
 #include "records/URLDB.h"
@@ -57,10 +58,13 @@ bool ConverterApp::InitInstance(WizardHost& wizard) {
 
 bool ConverterApp::InitInstance(WizardHost& wizard, const std::string& programPath) {
     CommonTools::InitializeWorkingFolder(programPath);
-    settingsPath_ =
-        CommonTools::MakePath(CommonTools::GetWorkingFolder(), BaseName(programPath), "ini");
+    settingsPath_ = CommonTools::MakeSettingsPath(BaseName(programPath));
     ProfileSection settings(kSection, settingsPath_);
     SetLogLevel(static_cast<unsigned>(settings.ReadInt("DEBUG", kDefaultLogLevel)));
+    LogMessage(LOG_I, "ConverterApp::InitInstance %s: settings %s, logs %s, urldb.db %s",
+               platform::AppFolders::WayName(), settingsPath_.c_str(),
+               platform::AppFolders::LogFolder().c_str(),
+               platform::AppFolders::DataFolder().c_str());
 
     CreateSharedObjects();
     if (!HasSharedObjects()) {

@@ -57,8 +57,8 @@ public:
     // The output folder last picked in the folder chooser; empty at start.
     std::string& ChosenFolder() { return chosenFolder_; }
 
-    // The program's own settings file (working folder, program base name, ".ini"); set by
-    // InitInstance.
+    // The program's own settings file (when portable: working folder, program base name, ".ini");
+    // set by InitInstance.
     const std::string& SettingsPath() const { return settingsPath_; }
 
     // Whether the core asked the program to end (a fatal allocation failure); the wizard host

@@ -232,7 +232,7 @@ bool FileAt(const std::string& path) {
 
 }  // namespace
 
-FavoritesFile::FavoritesFile() : databasePath_(CommonTools::MakeWorkingPath(kDatabaseName)) {}
+FavoritesFile::FavoritesFile() : databasePath_(CommonTools::MakeDataPath(kDatabaseName)) {}
 
 std::string FavoritesFile::EncodePassword(const std::string& password) {
     if (password.empty()) return {};

@@ -15,7 +15,8 @@ public:
     static constexpr const char* kDatabaseName = "urldb.db";
     static constexpr const char* kLightDatabaseName = "urldb_light.db";
 
-    // Takes the database path from the working folder, which must be set already.
+    // Takes the database path from the folder of the program's data files (the working folder
+    // when portable), which the start-up must have decided already.
     FavoritesFile();
 
     const std::string& GetDatabasePath() const { return databasePath_; }

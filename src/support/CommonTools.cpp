@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/AppFolders.h"
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
 #include "platform/PathMap.h"
@@ -86,6 +87,7 @@ void InitializeWorkingFolder(const std::string& programPath) {
         std::lock_guard<std::mutex> lock(folderMutex);
         workingFolder = folder;
     }
+    platform::AppFolders::Decide(folder);
     LogMessage(LOG_D, "CommonTools::InitializeWorkingFolder %s:%s", programPath.c_str(),
                folder.c_str());
 }
@@ -109,6 +111,19 @@ std::string MakePath(const std::string& folder, const std::string& name,
 
 std::string MakeWorkingPath(const std::string& name) {
     return MakePath(GetWorkingFolder(), name, "");
+}
+
+std::string MakeSettingsPath(const std::string& programBaseName) {
+    return MakePath(platform::AppFolders::SettingsFolder(),
+                    platform::AppFolders::SettingsName(programBaseName), "ini");
+}
+
+std::string MakeLogPath(const std::string& name) {
+    return MakePath(platform::AppFolders::LogFolder(), name, "");
+}
+
+std::string MakeDataPath(const std::string& name) {
+    return MakePath(platform::AppFolders::DataFolder(), name, "");
 }
 
 int SplitPath(const std::string& path, std::vector<std::string>& list) {

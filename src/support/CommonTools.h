@@ -9,7 +9,8 @@
 namespace CommonTools {
 
 // Sets the working folder to the drive and folder of the program file (with its trailing
-// backslash); the current folder when that comes out empty.
+// backslash); the current folder when that comes out empty. Decides from that folder where the
+// program keeps its own files (platform::AppFolders): beside the program when portable.
 void InitializeWorkingFolder(const std::string& programPath);
 std::string GetWorkingFolder();
 
@@ -18,6 +19,11 @@ std::string GetWorkingFolder();
 std::string MakePath(const std::string& folder, const std::string& name,
                      const std::string& extension);
 std::string MakeWorkingPath(const std::string& name);
+// The program's own files, wherever the start-up decided they live: the settings file for the
+// program's base name (with ".ini"), a log file, a data file such as "urldb.db".
+std::string MakeSettingsPath(const std::string& programBaseName);
+std::string MakeLogPath(const std::string& name);
+std::string MakeDataPath(const std::string& name);
 
 // Appends drive, each folder name (outermost first), the name without extension and the
 // extension with its dot to the list; returns the list's new count.

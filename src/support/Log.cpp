@@ -55,7 +55,7 @@ int WriteLine(unsigned level, const char* format, va_list arguments) {
     std::lock_guard<std::mutex> lock(logMutex);
     const platform::LocalTime now = Clock::NowLocal();
     const std::string path =
-        CommonTools::MakeWorkingPath(std::string("Log") + kWeekdays[now.weekday % 7] + ".log");
+        CommonTools::MakeLogPath(std::string("Log") + kWeekdays[now.weekday % 7] + ".log");
     if (!RemoveStaleFile(path, now)) return 0;
 
     platform::File file;

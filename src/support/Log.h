@@ -1,9 +1,9 @@
 #pragma once
 
 // The process-wide log: one time-stamped line per message, appended to "Log<weekday>.log" in the
-// working folder. Formats are UTF-8 source literals; they are turned into Shift-JIS only after
-// the level filter, so a filtered message costs one comparison. Arguments are internal text
-// (Shift-JIS). A logging call never fails its caller.
+// program's log folder (the working folder when portable). Formats are UTF-8 source literals; they
+// are turned into Shift-JIS only after the level filter, so a filtered message costs one
+// comparison. Arguments are internal text (Shift-JIS). A logging call never fails its caller.
 
 enum LogLevel : unsigned {
     LOG_N = 0,  // off

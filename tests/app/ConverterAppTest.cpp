@@ -72,6 +72,7 @@ protected:
 
 TEST_F(ConverterAppTest, RunsTheWizardOnTheSharedObjectsAndRecordsTheWorkingFolder) {
     system.WriteFile("C:\\Tools\\Conv.ini", "[CONFIG]\r\nDEBUG=4\r\n");
+    system.WriteFile("C:\\Tools\\portable", "");
     ConverterApp app;
     ScriptedWizard wizard([&](ConverterApp& running) {
         EXPECT_EQ(GetLogLevel(), 4u);

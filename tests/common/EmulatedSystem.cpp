@@ -56,6 +56,8 @@ EmulatedSystem::EmulatedSystem() {
     fs::create_directories(fs::path(root_) / "drive_c" / "users" / kUser);
     fs::create_directories(fs::path(root_) / "drive_c" / "windows");
     fs::create_directories(fs::path(root_) / "drive_c" / "Pennawick");
+    // The working folder holds the portable marker, so that the program's own files stay in it.
+    std::ofstream(fs::path(root_) / "drive_c" / "Pennawick" / "portable");
     fs::create_directories(fs::path(root_) / "dosdevices");
     fs::create_directory_symlink("../drive_c", fs::path(root_) / "dosdevices" / "c:");
     fs::create_directory_symlink("/", fs::path(root_) / "dosdevices" / "z:");
@@ -63,6 +65,12 @@ EmulatedSystem::EmulatedSystem() {
     SaveVariable("WINEPREFIX", savedPrefix_, hadPrefix_);
     SaveVariable("TZ", savedTz_, hadTz_);
     setenv("WINEPREFIX", root_.c_str(), 1);
+    // A program folder without the marker keeps its files below the user's folders: these are
+    // inside the system, never the real ones.
+    for (size_t i = 0; i < kUserFolderVariables.size(); ++i) {
+        SaveVariable(kUserFolderVariables[i], savedUserFolders_[i], hadUserFolders_[i]);
+        setenv(kUserFolderVariables[i], (root_ + "/linux/" + kUserFolderVariables[i]).c_str(), 1);
+    }
     setenv("TZ", "JST-9", 1);
     tzset();
 
@@ -81,6 +89,9 @@ EmulatedSystem::~EmulatedSystem() {
     for (auto step = Steps().rbegin(); step != Steps().rend(); ++step) step->second();
     RestoreVariable("WINEPREFIX", savedPrefix_, hadPrefix_);
     RestoreVariable("TZ", savedTz_, hadTz_);
+    for (size_t i = 0; i < kUserFolderVariables.size(); ++i) {
+        RestoreVariable(kUserFolderVariables[i], savedUserFolders_[i], hadUserFolders_[i]);
+    }
     tzset();
     platform::Prefix::Reset();
     std::error_code error;

@@ -2,20 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 // A temporary emulated Windows system for one test: a Wine-prefix-shaped folder (drive_c with
 // users\tester and windows, user.reg, system.reg), with WINEPREFIX, TZ (JST-9), the clock
-// (Tuesday 2026-12-08 12:00:00 JST) and the logon user ("tester") pinned; in the test programs
-// above the platform also the log level and the working folder (C:\Pennawick\). Everything is
-// restored and removed when it goes.
+// (Tuesday 2026-12-08 12:00:00 JST) and the logon user ("tester") pinned, HOME and the XDG base
+// folders pointing inside it; in the test programs above the platform also the log level and the
+// working folder (C:\Pennawick\, holding the portable marker). Everything is restored and
+// removed when it goes.
 class EmulatedSystem {
 public:
     static constexpr int64_t kNow = 1796698800;  // 2026-12-08 03:00:00 UTC, a Tuesday
     static constexpr const char* kUser = "tester";
     static constexpr const char* kWorkingFolder = "C:\\Pennawick\\";
+    // Set to folders below Root() for each test (HOME and the XDG base folders).
+    static constexpr std::array<const char*, 4> kUserFolderVariables = {
+        "HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME"};
 
     EmulatedSystem();
     ~EmulatedSystem();
@@ -55,6 +60,8 @@ private:
     bool hadPrefix_ = false;
     std::string savedTz_;
     bool hadTz_ = false;
+    std::array<std::string, kUserFolderVariables.size()> savedUserFolders_;
+    std::array<bool, kUserFolderVariables.size()> hadUserFolders_{};
 };
 
 // Steps that the layers above the platform add to every emulated system, to pin and reset their
