@@ -14,6 +14,7 @@
 #include "support/Log.h"
 #include "support/ProfileSection.h"
 #include "support/QuitRequest.h"
+#include "support/SystemReport.h"
 #include "support/UserPrompt.h"
 
 namespace {
@@ -61,6 +62,8 @@ bool ConverterApp::InitInstance(WizardHost& wizard, const std::string& programPa
         CommonTools::MakePath(CommonTools::GetWorkingFolder(), BaseName(programPath), "ini");
     ProfileSection settings(kSection, settingsPath_);
     SetLogLevel(static_cast<unsigned>(settings.ReadInt("DEBUG", kDefaultLogLevel)));
+    // What went wrong while opening the Windows system, before the user sees any page.
+    SystemReport::ReportWaiting();
 
     CreateSharedObjects();
     if (!HasSharedObjects()) {
