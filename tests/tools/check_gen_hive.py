@@ -2,15 +2,13 @@
 """Reads the hives of tools/gen_hive.py back with hivex's own tools and compares them with the
 registry text they were written from: every key, value name, type and data byte.
 
-  check_gen_hive.py             hives of tests/data/hive/user.reg (both formats, lists of lists,
-                                big data, a regedit file, a dirty hive, damaged hives)
-  check_gen_hive.py DRIVE REG   the hives of a generated Windows drive against its registry
-                                text (gen_windows_drive.py --reg REG)
+  - the hives of tests/data/hive/user.reg in both formats, with lists of lists and big data
+  - a hive of a regedit file, a dirty hive, damaged hives (which hivex must refuse)
+  - every hive of the sample Windows drives of tools/gen_demo_system.py (XP and 7 layouts)
 
 Exits 77 (skipped) when hivex's tools are not installed.
 """
 
-import os
 import shutil
 import subprocess
 import sys
@@ -19,6 +17,7 @@ from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE.parent.parent / "tools"))
+import gen_demo_system  # noqa: E402
 import gen_hive  # noqa: E402
 
 SKIP = 77
@@ -132,15 +131,21 @@ def check_description(folder):
         check(not hivex_opens(damaged), "hivex opens the hive damaged by %s" % kind)
 
 
-def check_drive(drive, reg):
-    """Each hive of the drive holds what the registry text beside it says."""
-    count = 0
-    for text in sorted(Path(reg).glob("*.reg")):
-        hive_path = text.read_text(encoding="utf-8").splitlines()[1].split("=", 1)[1]
-        hive = Path(drive) / hive_path
-        compare(str(hive), gen_hive.read_reg(text).find(""), hive)
-        count += 1
-    check(count >= 2, "no hives found below %s" % reg)
+def check_drives(folder):
+    """Each hive of the sample Windows drives holds the registry text it was written from."""
+    for kind in ("xp", "7"):
+        root = folder / kind
+        users = ["太郎", "花子"]
+        subprocess.run([sys.executable, gen_demo_system.__file__, "--windows", kind]
+                       + [arg for user in users for arg in ("--user", user)]
+                       + [str(root), str(folder / "urldb.db"), "1796698800"],
+                       check=True, stdout=subprocess.DEVNULL)
+        layout = gen_demo_system.Layout(root, kind, users)
+        hives = gen_demo_system.hive_files(layout, 0)
+        check(len(hives) == 6, "%s: %d hives" % (kind, len(hives)))
+        for internal, text, key in hives:
+            compare("%s %s" % (kind, internal), gen_hive.parse_reg(text).find(key),
+                    layout.native(internal))
 
 
 def main():
@@ -149,11 +154,9 @@ def main():
         print("check_gen_hive: %s not installed (libwin-hivex-perl, libhivex-bin); skipping"
               % ", ".join(missing))
         return SKIP
-    if len(sys.argv) == 3:
-        check_drive(sys.argv[1], sys.argv[2])
-    else:
-        with tempfile.TemporaryDirectory() as folder:
-            check_description(Path(folder))
+    with tempfile.TemporaryDirectory() as folder:
+        check_description(Path(folder))
+        check_drives(Path(folder))
     for failure in failures:
         print("FAIL", failure)
     print("check_gen_hive: %s" % ("%d failures" % len(failures) if failures else "all agree"))
