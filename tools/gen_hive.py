@@ -26,7 +26,7 @@ UTF-16LE; string data (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) is UTF-16LE with its
 zero, as Windows stores it.
 
 Usage:
-  gen_hive.py INPUT -o OUTPUT [--root KEY] [--root-name NAME] [--time SECONDS]
+  gen_hive.py INPUT|- -o OUTPUT [--root KEY] [--root-name NAME] [--time SECONDS]
       [--minor 3|5] [--list-limit N] [--dirty] [--damage checksum|truncate|magic]
 
 --root names the key of INPUT whose content becomes the hive, for example "Software" of a Wine
@@ -274,7 +274,9 @@ def parse_reg(text):
 
 
 def read_reg(path):
-    return parse_reg(decode_text(Path(path).read_bytes()))
+    """The key tree of a registry file; "-" reads standard input."""
+    raw = sys.stdin.buffer.read() if str(path) == "-" else Path(path).read_bytes()
+    return parse_reg(decode_text(raw))
 
 
 # ---- the hive ----------------------------------------------------------------------------
@@ -495,7 +497,7 @@ def write_hive(input_path, output_path, root="", dirty=False, damage_kind=None, 
     top = read_reg(input_path)
     key = top.find(root)
     if key is None:
-        raise KeyError("%s holds no key %r" % (input_path, root))
+        raise ValueError("%s holds no key %r" % (input_path, root))
     options.setdefault("file_name", Path(output_path).name)
     hive = build_hive(key, sequence=(2, 1) if dirty else (1, 1), **options)
     if damage_kind:
@@ -506,7 +508,7 @@ def write_hive(input_path, output_path, root="", dirty=False, damage_kind=None, 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("input", help="registry text (Wine .reg or regedit file)")
+    parser.add_argument("input", help="registry text (Wine .reg or regedit file); - for stdin")
     parser.add_argument("-o", "--output", required=True, help="the hive file to write")
     parser.add_argument("--root", default="", help="the key whose content becomes the hive")
     parser.add_argument("--root-name", default="$$$PROTO.HIV", help="the root key's name")
@@ -526,7 +528,7 @@ def main():
         options["file_name"] = args.file_name
     try:
         write_hive(args.input, args.output, args.root, args.dirty, args.damage, **options)
-    except (OSError, ValueError, KeyError) as error:
+    except (OSError, ValueError) as error:
         sys.exit("gen_hive: %s" % error)
 
 
