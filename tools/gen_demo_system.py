@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Builds the sample Windows system of `make run` and `make run-windows` from the readable
-sources in demo/, either as a Wine prefix or as the folder that was drive C: of a Windows XP or
-Windows 7 installation, holding the same facts:
+sources in demo/, either as a Wine prefix or as the folder that was drive C: of a Windows 2000,
+XP or 7 installation, holding the same facts:
 
   Internet Explorer  the user shell folder "Favorites": a tree of .url files
   Netscape 4.x       two users ("taro", "hanako") in nsreg.dat of the Windows folder, Shift-JIS
@@ -17,11 +17,14 @@ The Wine prefix holds user.reg, system.reg and drive_c (user "demo" in C:\\users
 Windows drive holds the registry as hives (tools/gen_hive.py) written from the same registry
 text, with the names in the case Windows creates them:
 
-  xp  WINDOWS\\system32\\config\\software, WINDOWS\\nsreg.dat,
-      Documents and Settings\\<user>\\NTUSER.DAT, ...\\Favorites, ...\\Application Data\\Mozilla,
-      the profiles All Users, Default User, LocalService and NetworkService
-  7   Windows\\System32\\config\\SOFTWARE, Windows\\nsreg.dat, Users\\<user>\\NTUSER.DAT,
-      ...\\AppData\\Roaming\\Mozilla, the profiles Default and Public
+  2000  as xp, but the Windows folder is WINNT, the hives are of format 1.3 (lf subkey lists) and
+        there are no profiles of services
+  xp    WINDOWS\\system32\\config\\software, WINDOWS\\nsreg.dat,
+        Documents and Settings\\<user>\\NTUSER.DAT, ...\\Favorites, ...\\Application Data\\Mozilla,
+        the profiles All Users, Default User, LocalService and NetworkService
+  7     Windows\\System32\\config\\SOFTWARE, Windows\\nsreg.dat, Users\\<user>\\NTUSER.DAT,
+        ...\\AppData\\Roaming\\Mozilla, the profiles Default and Public, the services' profiles
+        in Windows\\ServiceProfiles
 
 The first user (default 太郎, a Japanese logon name, so its profile folder has a Japanese name)
 has every browser; each further user only an NTUSER.DAT and one favorite. In the registry the
@@ -30,7 +33,7 @@ its hotlist in capitals ("C:\\PROGRAM FILES\\OPERA\\opera6.adr"), so that a read
 it without regard to case, as Windows does.
 
 Usage: gen_demo_system.py PREFIX URLDB [NOW]
-       gen_demo_system.py --windows xp|7 [--user NAME]... ROOT URLDB [NOW]
+       gen_demo_system.py --windows 2000|xp|7 [--user NAME]... ROOT URLDB [NOW]
 The output depends only on the sources, the options and the time NOW (seconds since 1970,
 default the current time): the record times of urldb.db count back from it, so that the time
 conditions of the wizard have something to select.
@@ -73,18 +76,20 @@ class Layout:
 
     def __init__(self, root, kind, users):
         self.root = Path(root)
-        self.kind = kind  # "prefix", "xp" or "7"
+        self.kind = kind  # "prefix", "2000", "xp" or "7"
+        self.nt5 = kind in ("2000", "xp")  # Documents and Settings, Application Data
         self.users = users
         self.drive = self.root / "drive_c" if kind == "prefix" else self.root
-        self.windows = {"prefix": "C:\\windows", "xp": "C:\\WINDOWS", "7": "C:\\Windows"}[kind]
-        self.profiles = "C:\\Documents and Settings" if kind == "xp" else "C:\\Users"
+        self.windows = {"prefix": "C:\\windows", "2000": "C:\\WINNT", "xp": "C:\\WINDOWS",
+                        "7": "C:\\Windows"}[kind]
+        self.profiles = "C:\\Documents and Settings" if self.nt5 else "C:\\Users"
 
     def home(self, user):
         return "C:\\users\\demo" if self.kind == "prefix" else self.profiles + "\\" + user
 
     def folders(self, user):
         """The user shell folders: name -> path below the profile folder."""
-        if self.kind == "xp":
+        if self.nt5:
             return {"AppData": "Application Data", "Favorites": "Favorites",
                     "Local AppData": "Local Settings\\Application Data",
                     "Personal": "My Documents"}
@@ -92,7 +97,7 @@ class Layout:
                 "Local AppData": "AppData\\Local", "Personal": "Documents"}
 
     def temp(self):
-        return "Local Settings\\Temp" if self.kind == "xp" else "AppData\\Local\\Temp"
+        return "Local Settings\\Temp" if self.nt5 else "AppData\\Local\\Temp"
 
     def folder(self, user, name):
         return self.home(user) + "\\" + self.folders(user)[name]
@@ -161,13 +166,15 @@ def hklm(layout):
     }
     if layout.kind == "prefix":
         return keys
-    xp = layout.kind == "xp"
+    product = {"2000": ("Microsoft Windows 2000", "5.0", "2195", "Service Pack 4"),
+               "xp": ("Microsoft Windows XP", "5.1", "2600", "Service Pack 3"),
+               "7": ("Windows 7 Professional", "6.1", "7601", "Service Pack 1")}[layout.kind]
     drive_profiles = "%SystemDrive%" + layout.profiles[2:]
     keys["Software\\Microsoft\\Windows NT\\CurrentVersion"] = [
-        ("ProductName", "str", "Microsoft Windows XP" if xp else "Windows 7 Professional"),
-        ("CurrentVersion", "str", "5.1" if xp else "6.1"),
-        ("CurrentBuildNumber", "str", "2600" if xp else "7601"),
-        ("CSDVersion", "str", "Service Pack 3" if xp else "Service Pack 1"),
+        ("ProductName", "str", product[0]),
+        ("CurrentVersion", "str", product[1]),
+        ("CurrentBuildNumber", "str", product[2]),
+        ("CSDVersion", "str", product[3]),
         ("RegisteredOwner", "str", layout.users[0]),
         ("SystemRoot", "str", layout.windows),
         ("PathName", "str", layout.windows),
@@ -176,7 +183,7 @@ def hklm(layout):
         ("ProgramFilesDir", "str", "C:\\Program Files"),
         ("CommonFilesDir", "str", "C:\\Program Files\\Common Files"),
     ]
-    if xp:
+    if layout.nt5:
         keys[PROFILE_LIST] = [
             ("ProfilesDirectory", "str(2)", drive_profiles),
             ("AllUsersProfile", "str", "All Users"),
@@ -265,7 +272,7 @@ MACHINE_ROOT = ";; All keys relative to \\\\Machine"
 def hive_files(layout, stamp):
     """(internal path, registry text, key of the text the hive holds) of each hive of a
     Windows drive: the machine's software and every profile's NTUSER.DAT."""
-    hives = [(layout.windows + ("\\system32\\config\\software" if layout.kind == "xp"
+    hives = [(layout.windows + ("\\system32\\config\\software" if layout.nt5
                                 else "\\System32\\config\\SOFTWARE"),
               reg_text(MACHINE_ROOT, hklm(layout), stamp), "Software")]
     for user in layout.users:
@@ -279,6 +286,8 @@ def hive_files(layout, stamp):
 
 def service_profiles(layout):
     """The profile folders that belong to no person."""
+    if layout.kind == "2000":
+        return [layout.profiles + "\\Default User"]
     if layout.kind == "xp":
         return [layout.profiles + "\\" + name
                 for name in ("Default User", "LocalService", "NetworkService")]
@@ -297,11 +306,12 @@ def write_registry(layout, stamp):
     for internal, text, root in hive_files(layout, stamp):
         key = gen_hive.parse_reg(text).find(root)
         name = internal.rsplit("\\", 1)[1]
-        layout.write(internal, gen_hive.build_hive(key, time=stamp, file_name=name))
+        layout.write(internal, gen_hive.build_hive(key, time=stamp, file_name=name,
+                                                   minor=3 if layout.kind == "2000" else 5))
     for user in layout.users:
         for folder in list(layout.folders(user).values()) + [layout.temp()]:
             layout.native(layout.home(user) + "\\" + folder).mkdir(parents=True, exist_ok=True)
-    shared = ["All Users\\Application Data", "All Users\\Documents"] if layout.kind == "xp" \
+    shared = ["All Users\\Application Data", "All Users\\Documents"] if layout.nt5 \
         else ["Public\\Documents"]
     for folder in shared:
         layout.native(layout.profiles + "\\" + folder).mkdir(parents=True, exist_ok=True)
@@ -490,16 +500,17 @@ def write_urldb(path, records):
 # ---- main --------------------------------------------------------------------------------
 
 def arguments():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[1],
+    parser = argparse.ArgumentParser(description="Builds the sample Windows system from demo/: "
+                                     "a Wine prefix or a Windows drive, and a urldb.db.",
                                      usage=__doc__[__doc__.index("Usage:") + 7:
                                                    __doc__.index("The output")].strip())
-    parser.add_argument("--windows", choices=("xp", "7"),
+    parser.add_argument("--windows", choices=("2000", "xp", "7"),
                         help="write a Windows drive of this layout instead of a Wine prefix")
     parser.add_argument("--user", action="append",
                         help="a logon user of the Windows drive (default 太郎); repeatable")
-    parser.add_argument("root")
-    parser.add_argument("urldb")
-    parser.add_argument("now", nargs="?", type=int)
+    parser.add_argument("root", help="the folder to write the prefix or the drive into")
+    parser.add_argument("urldb", help="the Korvadel database to write")
+    parser.add_argument("now", nargs="?", type=int, help="seconds since 1970 (default: now)")
     args = parser.parse_args()
     if args.user and not args.windows:
         parser.error("--user needs --windows")

@@ -4,7 +4,7 @@ registry text they were written from: every key, value name, type and data byte.
 
   - the hives of tests/data/hive/user.reg in both formats, with lists of lists and big data
   - a hive of a regedit file, a dirty hive, damaged hives (which hivex must refuse)
-  - every hive of the sample Windows drives of tools/gen_demo_system.py (XP and 7 layouts)
+  - every hive of the sample Windows drives of tools/gen_demo_system.py (2000, XP and 7)
 
 Exits 77 (skipped) when hivex's tools are not installed.
 """
@@ -133,7 +133,7 @@ def check_description(folder):
 
 def check_drives(folder):
     """Each hive of the sample Windows drives holds the registry text it was written from."""
-    for kind in ("xp", "7"):
+    for kind, count in (("2000", 4), ("xp", 6), ("7", 6)):
         root = folder / kind
         users = ["太郎", "花子"]
         subprocess.run([sys.executable, gen_demo_system.__file__, "--windows", kind]
@@ -142,7 +142,7 @@ def check_drives(folder):
                        check=True, stdout=subprocess.DEVNULL)
         layout = gen_demo_system.Layout(root, kind, users)
         hives = gen_demo_system.hive_files(layout, 0)
-        check(len(hives) == 6, "%s: %d hives" % (kind, len(hives)))
+        check(len(hives) == count, "%s: %d hives" % (kind, len(hives)))
         for internal, text, key in hives:
             compare("%s %s" % (kind, internal), gen_hive.parse_reg(text).find(key),
                     layout.native(internal))
