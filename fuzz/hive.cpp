@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <string>
 
 #include "browsers/MSBrowser.h"
@@ -25,16 +24,6 @@ using platform::RegistryRoot;
 
 constexpr int kMaxDepth = 32;
 constexpr int kMaxNodes = 4096;
-
-void ReadValues(RegistryRoot root, const char* path, std::initializer_list<const char*> names) {
-    platform::RegistryKey key;
-    if (!platform::Registry::OpenKey(root, path, key)) return;
-    std::string value;
-    for (const char* name : names) {
-        key.ReadString(name, 260, value);
-        key.ReadString(name, 1 << 20, value);
-    }
-}
 
 void Walk(const platform::HiveFile& hive, size_t node, int depth, int& budget) {
     if (depth > kMaxDepth || --budget < 0) return;
@@ -62,12 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         platform::Registry::IsWin64();
         MSBrowser browser;
         browser.Initialize();
-        ReadValues(RegistryRoot::CurrentUser, "Software\\Opera Software", {"Last Directory"});
-        ReadValues(RegistryRoot::LocalMachine, "Software\\Netscape\\Netscape Navigator",
-                   {"", "CurrentVersion"});
-        ReadValues(RegistryRoot::LocalMachine, "SOFTWARE\\Netscape\\Netscape 6",
-                   {"CurrentVersion"});
-        ReadValues(RegistryRoot::CurrentUser, "Environment", {"TEMP", "PATH"});
+        fuzz::ReadValues(RegistryRoot::CurrentUser, "Software\\Opera Software", {"Last Directory"});
+        fuzz::ReadValues(RegistryRoot::LocalMachine, "Software\\Netscape\\Netscape Navigator",
+                         {"", "CurrentVersion"});
+        fuzz::ReadValues(RegistryRoot::LocalMachine, "SOFTWARE\\Netscape\\Netscape 6",
+                         {"CurrentVersion"});
+        fuzz::ReadValues(RegistryRoot::CurrentUser, "Environment", {"TEMP", "PATH"});
         std::string path;
         platform::Environment::UserShellFolder("AppData", 260, path);
         platform::Environment::Expand("%USERPROFILE%\\%APPDATA%\\%TEMP%\\%windir%");
