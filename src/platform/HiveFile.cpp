@@ -114,11 +114,15 @@ std::vector<HiveFile::Value> HiveFile::Values(size_t node) const {
         std::unique_ptr<char, Freed> key(hivex_value_key(handle_, *entry));
         if (!key) continue;
         value.name = Utf8::ToUtf16(key.get());
-        hive_type type = hive_t_REG_NONE;
+        // A hive may hold any 32-bit type, which is no value of the enumeration: it is read as
+        // the number it is.
+        static_assert(sizeof(hive_type) == sizeof(uint32_t));
+        uint32_t type = 0;
         size_t length = 0;
-        std::unique_ptr<char, Freed> data(hivex_value_value(handle_, *entry, &type, &length));
+        std::unique_ptr<char, Freed> data(
+            hivex_value_value(handle_, *entry, reinterpret_cast<hive_type*>(&type), &length));
         if (!data) continue;
-        value.type = static_cast<uint32_t>(type);
+        value.type = type;
         value.data.assign(data.get(), length);
         values.push_back(std::move(value));
     }

@@ -33,7 +33,8 @@ const std::string kUserText =
     "\"AppData\"=str(2):\"%APPDATA%\"\n\n"
     "[Software\\\\Opera Software] 0\n"
     "\"Last Directory\"=\"C:\\\\\\x65e5\\x672c\"\n"
-    "\"Count\"=dword:00000003\n";
+    "\"Count\"=dword:00000003\n"
+    "\"Odd\"=hex(240000):01,02\n";
 const std::string kSoftwareText =
     "WINE REGISTRY Version 2\n\n"
     "[Software\\\\Netscape\\\\Netscape 6] 0\n"
@@ -107,6 +108,12 @@ TEST_F(WindowsRootTest, ReadsTheRegistryEnvironmentAndPathsOfAnXpOrVistaDrive) {
         Utf8(ReadString(RegistryRoot::CurrentUser, "SOFTWARE\\opera software", "last directory")),
         "C:\\日本");
     EXPECT_EQ(ReadString(RegistryRoot::CurrentUser, "Software\\Opera Software", "Count"), "<2>");
+    platform::RegistryKey key;  // a type beyond those Windows names is kept as it is
+    ASSERT_TRUE(Registry::OpenKey(RegistryRoot::CurrentUser, "Software\\Opera Software", key));
+    std::string value;
+    uint32_t type = 0;
+    EXPECT_EQ(key.ReadString("Odd", 260, value, &type), RegistryRead::WrongType);
+    EXPECT_EQ(type, 0x240000u);
     EXPECT_EQ(ReadString(RegistryRoot::LocalMachine, "System\\Setup", "x"), "<1>");
     std::string path;
     EXPECT_EQ(Environment::UserShellFolder("favorites", 260, path),
