@@ -21,9 +21,6 @@ using platform::WindowsRoot;
 
 namespace {
 
-constexpr const char* kShellFolders =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
 // HKEY_CURRENT_USER of a user, Wine's text format: the shell folders as Windows writes them,
 // Opera's folder under a Japanese value.
 const std::string kUserText =
