@@ -1,5 +1,5 @@
 # Entry points; see README.md.
-.PHONY: test build bench fuzz run screenshots startup bootstrap format clean release install package
+.PHONY: test build bench fuzz run run-windows screenshots startup bootstrap format clean release install package
 
 bootstrap:
 	@bash scripts/bootstrap
@@ -46,6 +46,12 @@ run: bootstrap
 	cmake --preset default
 	cmake --build --preset default --target pennawick
 	bash scripts/run-demo
+
+# The wizard on the sample system as the drive C: of Windows XP (build/demo/windows).
+run-windows: bootstrap
+	cmake --preset default
+	cmake --build --preset default --target pennawick
+	bash scripts/run-demo --windows
 
 screenshots: bootstrap
 	cmake --preset default

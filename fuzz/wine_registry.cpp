@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 
 #include "browsers/MSBrowser.h"
@@ -12,21 +11,7 @@
 #include "platform/Environment.h"
 #include "platform/Registry.h"
 
-namespace {
-
 using platform::RegistryRoot;
-
-void ReadValues(RegistryRoot root, const char* path, std::initializer_list<const char*> names) {
-    platform::RegistryKey key;
-    if (!platform::Registry::OpenKey(root, path, key)) return;
-    std::string value;
-    for (const char* name : names) {
-        key.ReadString(name, 260, value);
-        key.ReadString(name, 1 << 20, value);
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fuzz::FuzzSystem& system = fuzz::FuzzSystem::Get();
@@ -36,13 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::Registry::IsWin64();
     MSBrowser browser;
     browser.Initialize();
-    ReadValues(RegistryRoot::CurrentUser,
-               "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-               {"Favorites", "AppData", "Personal"});
-    ReadValues(RegistryRoot::LocalMachine, "Software\\Netscape\\Netscape Navigator",
-               {"", "CurrentVersion"});
-    ReadValues(RegistryRoot::LocalMachine, "SOFTWARE\\Mozilla\\Mozilla", {"CurrentVersion"});
-    ReadValues(RegistryRoot::CurrentUser, "Environment", {"TEMP", "PATH"});
+    fuzz::ReadValues(RegistryRoot::CurrentUser,
+                     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                     {"Favorites", "AppData", "Personal"});
+    fuzz::ReadValues(RegistryRoot::LocalMachine, "Software\\Netscape\\Netscape Navigator",
+                     {"", "CurrentVersion"});
+    fuzz::ReadValues(RegistryRoot::LocalMachine, "SOFTWARE\\Mozilla\\Mozilla", {"CurrentVersion"});
+    fuzz::ReadValues(RegistryRoot::CurrentUser, "Environment", {"TEMP", "PATH"});
     std::string path;
     platform::Environment::UserShellFolder("AppData", 260, path);
     platform::Environment::Expand("%USERPROFILE%\\%APPDATA%\\%TEMP%\\%windir%\\%PATH%");

@@ -85,4 +85,15 @@ void FuzzSystem::WriteRegistry(std::string_view userReg, std::string_view system
     platform::Prefix::Reset();
 }
 
+void ReadValues(platform::RegistryRoot root, const char* path,
+                std::initializer_list<const char*> names) {
+    platform::RegistryKey key;
+    if (!platform::Registry::OpenKey(root, path, key)) return;
+    std::string value;
+    for (const char* name : names) {
+        key.ReadString(name, 260, value);
+        key.ReadString(name, 1 << 20, value);
+    }
+}
+
 }  // namespace fuzz

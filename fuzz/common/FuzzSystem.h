@@ -2,8 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+
+#include "platform/Registry.h"
 
 // A temporary emulated Windows system shared by every execution of one fuzz target: a
 // Wine-prefix-shaped folder with drive_c, the logon user, the clock and the working folder
@@ -29,6 +32,11 @@ private:
     FuzzSystem();
     std::string root_;
 };
+
+// Opens a registry key and reads each named value with the adapters' limit and with a large one,
+// as the adapters and the environment do.
+void ReadValues(platform::RegistryRoot root, const char* path,
+                std::initializer_list<const char*> names);
 
 // The input as text.
 inline std::string_view Bytes(const uint8_t* data, size_t size) {

@@ -15,6 +15,7 @@
 #include "support/Log.h"
 #include "support/ProfileSection.h"
 #include "support/QuitRequest.h"
+#include "support/SystemReport.h"
 #include "support/UserPrompt.h"
 
 namespace {
@@ -65,6 +66,8 @@ bool ConverterApp::InitInstance(WizardHost& wizard, const std::string& programPa
                platform::AppFolders::WayName(), settingsPath_.c_str(),
                platform::AppFolders::LogFolder().c_str(),
                platform::AppFolders::DataFolder().c_str());
+    // What went wrong while opening the Windows system, before the user sees any page.
+    SystemReport::ReportWaiting();
 
     CreateSharedObjects();
     if (!HasSharedObjects()) {

@@ -11,7 +11,7 @@
 #include "platform/Cp932.h"
 #include "platform/Registry.h"
 #include "platform/SjisText.h"
-#include "platform/SystemInfo.h"
+#include "platform/SystemSource.h"
 
 namespace platform {
 
@@ -87,33 +87,9 @@ bool FromRegistry(RegistryRoot root, std::string_view path, std::string_view nam
     return true;
 }
 
-// The variables Wine sets up for every process when the registry does not name them.
+// The variables the system sets up for every process when the registry does not name them.
 bool FromDefaults(std::string_view name, std::string& value, InProgress& busy) {
-    const std::string user = SystemInfo::LogonUser();
-    const std::string windows = SystemInfo::WindowsFolder();
-    const std::string programFiles =
-        Registry::IsWin64() ? "C:\\Program Files (x86)" : "C:\\Program Files";
-    const std::pair<std::string_view, std::string> defaults[] = {
-        {"USERPROFILE", "C:\\users\\" + user},
-        {"USERNAME", user},
-        {"HOMEDRIVE", "C:"},
-        {"HOMEPATH", "\\users\\" + user},
-        {"APPDATA", "%USERPROFILE%\\AppData\\Roaming"},
-        {"LOCALAPPDATA", "%USERPROFILE%\\AppData\\Local"},
-        {"TEMP", "%USERPROFILE%\\AppData\\Local\\Temp"},
-        {"TMP", "%USERPROFILE%\\AppData\\Local\\Temp"},
-        {"ALLUSERSPROFILE", "C:\\ProgramData"},
-        {"ProgramData", "C:\\ProgramData"},
-        {"PUBLIC", "C:\\users\\Public"},
-        {"SystemDrive", "C:"},
-        {"SystemRoot", windows},
-        {"windir", windows},
-        {"ComSpec", windows + "\\system32\\cmd.exe"},
-        {"ProgramFiles", programFiles},
-        {"CommonProgramFiles", programFiles + "\\Common Files"},
-        {"OS", "Windows_NT"},
-    };
-    for (const auto& [known, text] : defaults) {
+    for (const auto& [known, text] : SystemSource::Current()->DefaultEnvironment()) {
         if (SjisText::EqualNoCase(name, known)) {
             value = ExpandWith(text, busy);
             return true;
@@ -123,6 +99,7 @@ bool FromDefaults(std::string_view name, std::string& value, InProgress& busy) {
 }
 
 bool FromProcess(std::string_view name, std::string& value) {
+    if (!SystemSource::Current()->InheritsProcessEnvironment()) return false;
     for (char** entry = environ; entry && *entry; ++entry) {
         const std::string_view line = *entry;
         const size_t equals = line.find('=', 1);

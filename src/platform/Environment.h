@@ -17,8 +17,9 @@ enum class ShellFolderRead {
 // Environment variables of the emulated Windows system. A name is looked up, without regard to
 // ASCII case, in HKEY_CURRENT_USER\Environment, then in the Session Manager\Environment key of
 // HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control (REG_EXPAND_SZ values expanded), then
-// in Wine's defaults (USERPROFILE = C:\users\<logon user>, APPDATA, windir, SystemRoot, ...), and
-// only then in the process environment (converted from UTF-8).
+// in the system's defaults (for Wine USERPROFILE = C:\users\<logon user>, APPDATA, windir,
+// SystemRoot, ...; for a Windows drive those of the chosen profile), and only then, for Wine, in
+// the process environment (converted from UTF-8).
 class Environment {
 public:
     // GetEnvironmentVariable: false when the name is unset.

@@ -13,6 +13,8 @@
 #include "platform/FolderNameCache.h"
 #include "platform/Prefix.h"
 #include "platform/SjisText.h"
+#include "platform/SystemNotices.h"
+#include "platform/SystemSource.h"
 
 namespace platform {
 
@@ -22,6 +24,7 @@ namespace {
 struct DriveMap {
     uint64_t generation = 0;
     std::array<std::string, 26> roots;
+    uint32_t noted = 0;  // drives reported as unmapped, by bit
 };
 
 std::mutex driveMutex;
@@ -32,38 +35,17 @@ bool PathExists(const std::string& native) {
     return lstat(native.c_str(), &info) == 0;
 }
 
-bool IsFolder(const std::string& native) {
-    struct stat info {};
-    return stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 std::string RealPath(const std::string& native) {
     char buffer[PATH_MAX];
     if (!realpath(native.c_str(), buffer)) return {};
     return buffer;
 }
 
-std::array<std::string, 26> ReadDriveMap() {
-    std::array<std::string, 26> roots;
-    const std::string prefix = Prefix::Root();
-    const std::string devices = prefix.empty() ? std::string() : prefix + "/dosdevices";
-    if (!devices.empty() && IsFolder(devices)) {
-        for (int letter = 0; letter < 26; ++letter) {
-            std::string link = devices + "/" + static_cast<char>('a' + letter) + ":";
-            if (IsFolder(link)) roots[letter] = RealPath(link);
-        }
-        return roots;
-    }
-    if (!prefix.empty() && IsFolder(prefix + "/drive_c"))
-        roots['c' - 'a'] = RealPath(prefix + "/drive_c");
-    roots['z' - 'a'] = "/";
-    return roots;
-}
-
 void RefreshDrives() {
     if (driveMap.generation != Prefix::Generation()) {
-        driveMap.roots = ReadDriveMap();
+        driveMap.roots = SystemSource::Current()->Drives();
         driveMap.generation = Prefix::Generation();
+        driveMap.noted = 0;
     }
 }
 
@@ -77,6 +59,17 @@ std::string DriveRoot(int drive) {
     std::lock_guard<std::mutex> lock(driveMutex);
     RefreshDrives();
     return driveMap.roots[drive];
+}
+
+// Reports each drive without a mapping once per emulated system.
+void NoteUnmapped(int drive) {
+    {
+        std::lock_guard<std::mutex> lock(driveMutex);
+        if (driveMap.noted & (1u << drive)) return;
+        driveMap.noted |= 1u << drive;
+    }
+    std::string name(1, static_cast<char>('A' + drive));
+    SystemNotices::Add({SystemNotice::Kind::UnmappedDrive, false, name + ":", {}});
 }
 
 int DriveIndex(char letter) {
@@ -177,7 +170,10 @@ std::string PathMap::ToNative(std::string_view internal) {
     if (!HasDrive(absolute)) return {};
     const int drive = DriveIndex(absolute[0]);
     const std::string root = DriveRoot(drive);
-    if (root.empty()) return {};
+    if (root.empty()) {
+        NoteUnmapped(drive);
+        return {};
+    }
     return BuildNative(root, Normalize(SjisText::SplitNames(std::string_view(absolute).substr(2))));
 }
 

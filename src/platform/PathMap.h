@@ -6,8 +6,9 @@
 namespace platform {
 
 // Internal paths are Windows paths in Shift-JIS (C:\users\me\Favorites\Site.url); native paths
-// are POSIX paths in UTF-8. The drive letters map through the emulated system's drive map:
-// <prefix>/dosdevices/<letter>: links, else C: = <prefix>/drive_c and Z: = /.
+// are POSIX paths in UTF-8. The drive letters map through the emulated system's drive map
+// (SystemSource::Drives): for Wine <prefix>/dosdevices/<letter>: links, else C: = <prefix>/drive_c
+// and Z: = /. A path on a drive without a mapping names nothing (and a SystemNotice).
 class PathMap {
 public:
     // The native path of an internal one. A path without a drive (\x\y.url) resolves on the

@@ -4,13 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/Cp932.h"
+#include "platform/HiveFile.h"
 #include "platform/Prefix.h"
+#include "platform/SystemNotices.h"
+#include "platform/SystemSource.h"
 
 namespace platform {
 
@@ -33,6 +38,13 @@ struct Hive {
     bool win64 = false;
     std::map<std::u16string, std::unique_ptr<Key>> keys;  // by folded path
     Key empty;  // stands for the root and for keys that only hold subkeys
+
+    // A binary hive is read key by key as keys are opened: `keys` stays empty and `read` keeps
+    // each key looked up (null when missing) for as long as the hive lives.
+    std::unique_ptr<HiveFile> file;
+    std::vector<std::u16string> mount;  // folded path of the key the file's root stands for
+    mutable std::mutex readMutex;
+    mutable std::map<std::u16string, std::unique_ptr<Key>> read;
 };
 
 }  // namespace registry_detail
@@ -294,11 +306,47 @@ bool ReadFile(const std::string& path, std::string& content) {
     return ok;
 }
 
-std::shared_ptr<const Hive> LoadHive(const std::string& root, const char* name) {
+std::shared_ptr<const Hive> LoadWineText(const std::string& file) {
     auto hive = std::make_shared<Hive>();
     std::string content;
-    if (!root.empty() && ReadFile(root + "/" + name, content)) Parse(content, *hive);
+    if (ReadFile(file, content)) Parse(content, *hive);
     return hive;
+}
+
+std::string ReasonText(int error) {
+    const char* text = std::strerror(error);
+    return text ? Cp932::FromUtf8(text) : std::string();
+}
+
+std::shared_ptr<const Hive> LoadHiveFile(const RegistrySource& source) {
+    auto hive = std::make_shared<Hive>();
+    HiveFile::Opening opening;
+    hive->file = HiveFile::Open(source.file, source.verbose, opening);
+    if (!hive->file) {
+        SystemNotices::Add(
+            {SystemNotice::Kind::HiveRefused, true, source.name, ReasonText(opening.error)});
+        return hive;
+    }
+    if (opening.dirty) SystemNotices::Add({SystemNotice::Kind::HiveDirty, false, source.name, {}});
+    hive->loaded = true;
+    hive->mount = SplitPath(Cp932::ToUtf16(source.mount));
+    // A 64-bit system keeps the keys of 32-bit programs apart.
+    if (hive->mount.size() == 1 && hive->mount[0] == u"software")
+        hive->win64 = hive->file->Child(hive->file->Root(), u"wow6432node") != 0;
+    return hive;
+}
+
+std::shared_ptr<const Hive> LoadHive(RegistryRoot root) {
+    const RegistrySource source = SystemSource::Current()->Registry(root);
+    switch (source.format) {
+        case RegistrySource::Format::WineText:
+            return LoadWineText(source.file);
+        case RegistrySource::Format::Hive:
+            return LoadHiveFile(source);
+        case RegistrySource::Format::None:
+            break;
+    }
+    return std::make_shared<Hive>();
 }
 
 std::mutex cacheMutex;
@@ -315,12 +363,50 @@ std::shared_ptr<const Hive> GetHive(RegistryRoot root) {
     }
     const bool user = root == RegistryRoot::CurrentUser;
     std::shared_ptr<const Hive>& slot = cache[user ? 0 : 1];
-    if (!slot) slot = LoadHive(Prefix::Root(), user ? "user.reg" : "system.reg");
+    if (!slot) slot = LoadHive(root);
     return slot;
+}
+
+// The key below a hive file's root, read once.
+const Key* FindInFile(const Hive& hive, const std::vector<std::u16string>& parts) {
+    std::lock_guard<std::mutex> lock(hive.readMutex);
+    std::unique_ptr<Key>& slot = hive.read[JoinPath(parts)];
+    if (slot) return slot.get();
+    size_t node = hive.file->Root();
+    for (const std::u16string& part : parts) {
+        node = hive.file->Child(node, part);
+        if (node == 0) return nullptr;
+    }
+    slot = std::make_unique<Key>();
+    for (HiveFile::Value& stored : hive.file->Values(node)) {
+        Value value;
+        value.type = stored.type;
+        value.isString = stored.type == kRegSz || stored.type == kRegExpandSz;
+        if (value.isString) {
+            for (size_t i = 0; i + 1 < stored.data.size(); i += 2) {
+                const char16_t unit =
+                    static_cast<char16_t>(static_cast<unsigned char>(stored.data[i]) |
+                                          (static_cast<unsigned char>(stored.data[i + 1]) << 8));
+                if (unit == 0) break;
+                value.data += unit;
+            }
+        }
+        // The first of two values whose names differ only in case, as a lookup finds it.
+        slot->values.emplace(Fold(stored.name), std::move(value));
+    }
+    return slot.get();
 }
 
 const Key* FindKey(const Hive& hive, const std::u16string& path) {
     if (!hive.loaded) return nullptr;
+    if (hive.file) {
+        std::vector<std::u16string> parts = SplitPath(path);
+        const size_t mounted = std::min(parts.size(), hive.mount.size());
+        if (!std::equal(parts.begin(), parts.begin() + mounted, hive.mount.begin())) return nullptr;
+        if (parts.size() < hive.mount.size()) return &hive.empty;  // above the file's root
+        parts.erase(parts.begin(), parts.begin() + hive.mount.size());
+        return FindInFile(hive, parts);
+    }
     if (auto found = hive.keys.find(path); found != hive.keys.end()) return found->second.get();
     if (path.empty()) return &hive.empty;
     // Keys that only hold subkeys are not written: such a key exists when a descendant does.

@@ -10,8 +10,8 @@ namespace platform {
 
 // The two registry roots the program reads.
 enum class RegistryRoot {
-    CurrentUser,   // HKEY_CURRENT_USER: <prefix>/user.reg
-    LocalMachine,  // HKEY_LOCAL_MACHINE: <prefix>/system.reg
+    CurrentUser,   // HKEY_CURRENT_USER: <prefix>/user.reg, or the profile's NTUSER.DAT
+    LocalMachine,  // HKEY_LOCAL_MACHINE: <prefix>/system.reg, or SOFTWARE from its hive
 };
 
 // Value types as the registry numbers them.
@@ -64,10 +64,12 @@ private:
     const registry_detail::Key* key_ = nullptr;
 };
 
-// The read-only registry of the emulated system (Wine's user.reg and system.reg of the prefix).
-// Each file is read once per emulated system (Prefix::Generation()); a missing prefix or file
-// is an empty registry, a damaged line is skipped, a file with a wrong header is empty.
-// Key and value names compare without regard to ASCII case.
+// The read-only registry of the emulated system (SystemSource::Current()): Wine's user.reg and
+// system.reg of the prefix, or the binary hives of a Windows drive. Each file is read once per
+// emulated system (Prefix::Generation()); a missing prefix or file is an empty registry, a
+// damaged line is skipped, a file with a wrong header is empty. A hive is opened once and read
+// key by key; one that cannot be opened is an empty registry and a SystemNotice. Key and value
+// names compare without regard to ASCII case.
 class Registry {
 public:
     // RegOpenKeyEx: opens `path` (internal text, components separated by backslashes) below

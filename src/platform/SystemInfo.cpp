@@ -9,6 +9,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/PathMap.h"
+#include "platform/SystemSource.h"
 
 namespace platform {
 
@@ -25,6 +26,7 @@ std::string SystemInfo::ExecutablePath() {
 }
 
 std::string SystemInfo::LogonUser() {
+    if (std::string fixed = SystemSource::Current()->LogonUser(); !fixed.empty()) return fixed;
     {
         std::lock_guard<std::mutex> lock(pinMutex);
         if (pinnedUser) return *pinnedUser;
@@ -51,7 +53,7 @@ void SystemInfo::UnpinLogonUser() {
 }
 
 std::string SystemInfo::WindowsFolder() {
-    return "C:\\windows";
+    return SystemSource::Current()->WindowsFolder();
 }
 
 }  // namespace platform

@@ -9,11 +9,12 @@ class SystemInfo {
 public:
     // Full internal path of the running program file (GetModuleFileName).
     static std::string ExecutablePath();
-    // The logon user name (GetUserName): the POSIX user name, unless a test pinned one.
+    // The logon user name (GetUserName): the profile's of a Windows drive; else the POSIX user
+    // name, unless a test pinned one.
     static std::string LogonUser();
     static void PinLogonUser(const std::string& name);
     static void UnpinLogonUser();
-    // The Windows folder: always C:\windows.
+    // The Windows folder: C:\windows in a Wine prefix; on a Windows drive its own (C:\WINDOWS).
     static std::string WindowsFolder();
 };
 

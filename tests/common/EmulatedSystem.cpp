@@ -15,6 +15,8 @@
 #include "platform/PathMap.h"
 #include "platform/Prefix.h"
 #include "platform/SystemInfo.h"
+#include "platform/SystemNotices.h"
+#include "platform/WindowsRoot.h"
 
 namespace fs = std::filesystem;
 
@@ -51,6 +53,12 @@ std::vector<std::pair<EmulatedSystemStep, EmulatedSystemStep>>& Steps() {
 
 }  // namespace
 
+// Each test starts without the notices and the notice listener of the tests before it.
+static void ForgetNotices() {
+    platform::SystemNotices::Listen(nullptr);
+    platform::SystemNotices::Take();
+}
+
 EmulatedSystem::EmulatedSystem() {
     root_ = MakeTemporaryFolder();
     fs::create_directories(fs::path(root_) / "drive_c" / "users" / kUser);
@@ -74,7 +82,8 @@ EmulatedSystem::EmulatedSystem() {
     setenv("TZ", "JST-9", 1);
     tzset();
 
-    platform::Prefix::Reset();
+    platform::WindowsRoot::UseWinePrefix();
+    ForgetNotices();
     platform::FaultSeam::Clear();
     platform::Clock::Pin(kNow, 0);
     platform::SystemInfo::PinLogonUser(kUser);
@@ -93,7 +102,8 @@ EmulatedSystem::~EmulatedSystem() {
         RestoreVariable(kUserFolderVariables[i], savedUserFolders_[i], hadUserFolders_[i]);
     }
     tzset();
-    platform::Prefix::Reset();
+    platform::WindowsRoot::UseWinePrefix();
+    ForgetNotices();
     std::error_code error;
     fs::remove_all(root_, error);
 }

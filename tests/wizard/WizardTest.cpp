@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -31,6 +32,7 @@
 #include "wizard/ProfileListView.h"
 #include "wizard/QtUserPrompt.h"
 #include "wizard/QtWizardHost.h"
+#include "wizard/UserChoiceDialog.h"
 
 namespace {
 
@@ -103,6 +105,7 @@ private slots:
     void MessageBoxesAnswerWithTheButtonPressed();
     void QuitRequestClosesTheWizard();
     void FolderChooserAnswersAnInternalPath();
+    void UserChoiceAnswersThePickedUser();
 
 private:
     // Generates the sample system into the emulated one, urldb.db into the working folder;
@@ -443,6 +446,31 @@ void WizardTest::FolderChooserAnswersAnInternalPath() {
     QVERIFY2(Utf8(*folder) == "C:\\出力先", Utf8(*folder).c_str());
     choose(false);
     QVERIFY(!prompt.AskFolder(Sjis("フォルダを選択してください。")).has_value());
+}
+
+void WizardTest::UserChoiceAnswersThePickedUser() {
+    const std::vector<std::string> users{"Hanako", "taro", "花子"};
+    QStringList shown;
+    auto choose = [&](int row) {
+        QTimer::singleShot(0, [&shown, row] {
+            auto* dialog = qobject_cast<UserChoiceDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            auto* list = dialog->findChild<QListWidget*>();
+            shown.clear();
+            for (int i = 0; i < list->count(); ++i) shown << list->item(i)->text();
+            if (row < 0) {
+                dialog->reject();
+                return;
+            }
+            list->setCurrentRow(row);
+            dialog->accept();
+        });
+    };
+    choose(2);
+    QCOMPARE(UserChoiceDialog::Ask(users, "/mnt/xp"), std::optional<std::string>("花子"));
+    QCOMPARE(shown, (QStringList{"Hanako", "taro", QString::fromUtf8("花子")}));
+    choose(-1);
+    QVERIFY(!UserChoiceDialog::Ask(users, "/mnt/xp").has_value());
 }
 
 QTEST_MAIN(WizardTest)
