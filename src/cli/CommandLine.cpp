@@ -9,8 +9,10 @@
 #include "cli/ConsoleHost.h"
 #include "cli/ConsolePrompt.h"
 #include "cli/SourceCheck.h"
+#include "platform/Cp932.h"
 #include "platform/PathMap.h"
 #include "platform/Prefix.h"
+#include "platform/WindowsRoot.h"
 
 namespace {
 
@@ -56,6 +58,17 @@ int CommandLine::Run(const QStringList& args, const std::string& programPath) {
         }
         qputenv("WINEPREFIX", QFileInfo(prefix).absoluteFilePath().toUtf8());
         platform::Prefix::Reset();
+    }
+
+    if (!options.windows.empty()) {
+        platform::WindowsRootOptions windows;
+        windows.root = options.windows;
+        windows.user = options.user;
+        windows.drives = options.drives;
+        // Refused: not a Windows drive, an unknown user, several users and none named (the text
+        // lists them), a bad --drive.
+        const std::string error = platform::WindowsRoot::Use(windows);
+        if (!error.empty()) return BadUsage(platform::Cp932::ToUtf8(error));
     }
 
     // Every loose source must be readable before anything is read or written.

@@ -101,10 +101,20 @@ struct Parser {
         QStringList{"light-db-name"},
         Q("convert: where to save the light database when its own name cannot be written."),
         Q("FILE")};
-    // Sources on a Windows disk: reserved for the reader of Windows drives.
-    QCommandLineOption windows{QStringList{"windows"}, Q("reserved"), Q("ROOT")};
-    QCommandLineOption user{QStringList{"user"}, Q("reserved"), Q("NAME")};
-    QCommandLineOption drive{QStringList{"drive"}, Q("reserved"), Q("X:=DIR")};
+    // The source system as a Windows drive instead of a Wine prefix.
+    QCommandLineOption windows{
+        QStringList{"windows"},
+        Q("Read the Windows installation whose drive C: is the folder ROOT (default: "
+          "$PENNAWICK_WINDOWS; without either, the Wine prefix)."),
+        Q("ROOT")};
+    QCommandLineOption user{
+        QStringList{"user"},
+        Q("With --windows: the user profile to read, by its folder name (needed when ROOT holds "
+          "several)."),
+        Q("NAME")};
+    QCommandLineOption drive{QStringList{"drive"},
+                             Q("With --windows: the folder that holds drive X: (repeatable)."),
+                             Q("X:=DIR")};
 
     Parser() {
         parser.setApplicationDescription(
@@ -116,9 +126,6 @@ struct Parser {
             NameList(CommandLineOptions::kRangeNames, 5) + Q(".\nKIND is one of ") +
             NameList(CommandLineOptions::kKindNames, 5) + Q("."));
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        for (QCommandLineOption* hidden : {&windows, &user, &drive}) {
-            hidden->setFlags(QCommandLineOption::HiddenFromHelp);
-        }
         for (const QCommandLineOption* option :
              {&help,         &version,       &quiet,     &prefix,    &add,           &noDiscovery,
               &json,         &count,         &output,    &urldb,     &noUrldb,       &profile,
@@ -151,6 +158,25 @@ std::string CommandLineOptions::HelpText() const {
     return help_;
 }
 
+bool CommandLineOptions::ParseWindows(const QCommandLineParser& parser,
+                                      const QCommandLineOption& windowsOption,
+                                      const QCommandLineOption& userOption,
+                                      const QCommandLineOption& driveOption) {
+    windows = parser.value(windowsOption).toStdString();
+    if (!parser.isSet(windowsOption))
+        windows = qEnvironmentVariable("PENNAWICK_WINDOWS").toStdString();
+    user = parser.value(userOption).toStdString();
+    for (const QString& value : parser.values(driveOption)) drives.push_back(value.toStdString());
+    if (windows.empty() && (parser.isSet(userOption) || parser.isSet(driveOption))) {
+        return Fail(std::string("--") + (parser.isSet(userOption) ? "user" : "drive") +
+                    " needs --windows ROOT");
+    }
+    if (!windows.empty() && parser.isSet("prefix")) {
+        return Fail("--prefix and --windows name two different systems; give one");
+    }
+    return true;
+}
+
 bool CommandLineOptions::Parse(const QStringList& args) {
     Parser p;
     QCommandLineParser& parser = p.parser;
@@ -159,12 +185,7 @@ bool CommandLineOptions::Parse(const QStringList& args) {
     help = parser.isSet(p.help);
     version = parser.isSet(p.version);
     if (help || version) return true;
-    for (const QCommandLineOption* reserved : {&p.windows, &p.user, &p.drive}) {
-        if (parser.isSet(*reserved)) {
-            return Fail("--" + reserved->names().constLast().toStdString() +
-                        " is not available in this build");
-        }
-    }
+    if (!ParseWindows(parser, p.windows, p.user, p.drive)) return false;
     if (!ParseCommand(parser.positionalArguments())) return false;
 
     quiet = parser.isSet(p.quiet);

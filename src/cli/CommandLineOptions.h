@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+class QCommandLineOption;
+class QCommandLineParser;
+
 // The command line of pennawick-convert, parsed and checked: the command (list or convert) and
 // every option, with values in the forms the steps of the conversion take. Paths stay native
 // (UTF-8, as given); the command turns them into internal ones once the system is chosen.
@@ -48,6 +51,10 @@ public:
     bool noDiscovery = false;
     bool noUrldb = false;
     std::string prefix;
+    // The Windows drive to read instead of the Wine prefix; empty for the prefix.
+    std::string windows;
+    std::string user;
+    std::vector<std::string> drives;  // each "X:=DIR"
     std::string urldb;
     std::string output;
     std::string lightDbName;
@@ -66,6 +73,8 @@ public:
 private:
     bool Fail(const std::string& reason);
     bool ParseCommand(const QStringList& positional);
+    bool ParseWindows(const QCommandLineParser& parser, const QCommandLineOption& windowsOption,
+                      const QCommandLineOption& userOption, const QCommandLineOption& driveOption);
     bool ParseFormats(const QString& list);
     bool ParseStatus(const QString& list);
     bool ParseAdded(const QString& value);

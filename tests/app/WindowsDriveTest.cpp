@@ -106,6 +106,7 @@ protected:
         fs::create_directories(program);
         fs::create_directories(out);
         fs::copy_file(work / "urldb.db", program / "urldb.db");
+        std::ofstream(program / "portable");  // its own files stay beside it
         prompt.folders.push_back(platform::PathMap::ToInternal(out.string()));
         Conversion conversion;
         Wizard wizard([&](ConversionWorkflow& workflow) {

@@ -112,7 +112,9 @@ TEST_F(CommandLineTest, BadUsageEndsWithOneReasonAndTheHintBeforeAnythingIsWritt
          "--add ie:" + Loose("bookmark.htm") + ": is not a folder"},
         {Args({"list", "--add", "opera:" + Loose("Favorites")}),
          "--add opera:" + Loose("Favorites") + ": is a folder, not a file"},
-        {Args({"list", "--windows", "/mnt/c"}), "--windows is not available in this build"},
+        {Args({"list", "--user", "taro"}), "--user needs --windows ROOT"},
+        {Args({"list", "--windows", system.Root(), "--prefix", system.Root()}),
+         "--prefix and --windows name two different systems; give one"},
         {Args({"list", "--prefix", system.Native("C:\\none")}),
          "--prefix " + system.Native("C:\\none") + ": no such folder"},
     };
@@ -249,3 +251,29 @@ TEST_F(LightDatabaseQuestionTest, IsAnsweredByTheOptionsOrFailsTheRun) {
 }
 
 }  // namespace
+
+// A Windows drive as the source: with two user profiles and none named the command lists them
+// and stops; naming one lists that user's rows from the drive.
+TEST_F(CommandLineTest, ReadsAWindowsDriveAndAsksForTheUserWhenItHoldsSeveral) {
+    const std::string drive = system.Native("C:\\xp");
+    QProcess generator;
+    generator.start(QStringLiteral("python3"),
+                    {QStringLiteral(PENNAWICK_DEMO_GENERATOR), QStringLiteral("--windows"),
+                     QStringLiteral("xp"), QStringLiteral("--user"), QString::fromUtf8("太郎"),
+                     QStringLiteral("--user"), QStringLiteral("hanako"),
+                     QString::fromStdString(drive), QString::fromStdString(drive + ".db")});
+    ASSERT_TRUE(generator.waitForFinished(60000));
+    ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
+
+    const Outcome several = Run(Args({"list", "--windows", drive}), false);
+    EXPECT_EQ(several.status, 2);
+    EXPECT_NE(several.err.find("太郎"), std::string::npos) << several.err;
+    EXPECT_NE(several.err.find("hanako"), std::string::npos) << several.err;
+    EXPECT_EQ(several.out, "");
+
+    const Outcome chosen =
+        Run(Args({"list", "--json", "--windows", drive, "--user", "hanako"}), false);
+    EXPECT_EQ(chosen.status, 0) << chosen.err;
+    EXPECT_NE(chosen.out.find("Documents and Settings\\\\hanako\\\\Favorites"), std::string::npos)
+        << chosen.out;
+}
