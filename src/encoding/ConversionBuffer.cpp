@@ -1,7 +1,6 @@
 #include "encoding/ConversionBuffer.h"
 
 #include <climits>
-#include <cstdint>
 #include <new>
 
 #include "support/Log.h"
@@ -31,11 +30,6 @@ char* ConversionBuffer::ReserveOrLog(std::string& out, size_t size, const char* 
     char* dest = Reserve(out, size);
     if (dest == nullptr) LogMessage(LOG_E, "%s heap get error[%d]", who, LoggedSize(size));
     return dest;
-}
-
-size_t ConversionBuffer::Bound(size_t inputSize, size_t factor, size_t slack) {
-    if (inputSize > (SIZE_MAX - slack) / factor) return SIZE_MAX;
-    return inputSize * factor + slack;
 }
 
 int ConversionBuffer::LoggedSize(size_t size) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // The output string of a conversion, sized once before the bytes are written through a pointer
@@ -16,7 +17,10 @@ public:
         out.resize(static_cast<size_t>(end - out.data()));
     }
     // Room for factor bytes per input byte and some slack; SIZE_MAX when that overflows.
-    static size_t Bound(size_t inputSize, size_t factor, size_t slack = 0);
+    static size_t Bound(size_t inputSize, size_t factor, size_t slack = 0) {
+        if (inputSize > (SIZE_MAX - slack) / factor) return SIZE_MAX;
+        return inputSize * factor + slack;
+    }
     // A size as the logs show it.
     static int LoggedSize(size_t size);
 

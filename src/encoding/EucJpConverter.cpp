@@ -11,17 +11,25 @@ void EucJpConverter::ToSjis(std::string& out, const std::string& in, bool upper)
                                                 "EncodingString::ConvertEUC2SJIS");
     if (dest == nullptr) return;
     const auto& wide = EncodingTables::Get().wideKana;
+    const auto& pairs = EncodingBytes::SjisOfJis();
     const Byte* s = EncodingBytes::Of(in);
     const Byte* end = s + in.size();
+    // Output never outruns input here (two bytes give at most two), as the ASCII copy needs.
     while (s < end) {
         if (*s < 0x80) {
             EncodingBytes::CopyAsciiRun(s, end, dest, upper);
             continue;
         }
-        if (end - s >= 2 && EncodingBytes::IsEucPair(s[0], s[1])) {
-            dest = EncodingBytes::PutJisAsSjis(dest, s[0] & 0x7F, s[1] & 0x7F);
+        // A run of JIS X 0208 pairs, each one table entry.
+        while (end - s >= 2) {
+            const unsigned row = s[0] - 0xA1u;
+            const unsigned cell = s[1] - 0xA1u;
+            if (row >= 94 || cell >= 94) break;
+            EncodingBytes::PutRaw(dest, pairs[row * 94 + cell]);
             s += 2;
-        } else if (end - s >= 2 && EncodingBytes::IsEucKana(s[0], s[1])) {
+        }
+        if (s == end || *s < 0x80) continue;
+        if (end - s >= 2 && EncodingBytes::IsEucKana(s[0], s[1])) {
             if (wide[s[1]] != 0) dest = EncodingBytes::PutPair(dest, wide[s[1]]);
             s += 2;
         } else {

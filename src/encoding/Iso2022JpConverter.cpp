@@ -36,16 +36,31 @@ size_t FindJisEscape(std::string_view text, size_t from, int& index) {
     return std::string_view::npos;
 }
 
-// One stretch of JIS text after an escape sequence, in that sequence's mode.
-char* ConvertJisStretch(const Byte* in, const Byte* end, char* out, bool doubleByte, bool upper) {
-    if (!doubleByte) {
-        while (in < end) out = EncodingBytes::PutSingle(out, *in++, upper);
-        return out;
+// A stretch after a single-byte escape: bytes of 0x80 and above are dropped, the others follow
+// the single-byte rules.
+char* ConvertSingleByteStretch(const Byte* in, const Byte* end, char* out, bool upper) {
+    while (in < end) {
+        if (*in < 0x80) {
+            EncodingBytes::CopyAsciiRun(in, end, out, upper);
+        } else {
+            ++in;
+        }
     }
+    return out;
+}
+
+// A stretch after a double-byte escape: JIS X 0208 pairs by table, line ends skipped, 8-bit
+// katakana widened, and any other two bytes taken as a pair that has no Shift-JIS form.
+char* ConvertDoubleByteStretch(const Byte* in, const Byte* end, char* out) {
     const auto& wide = EncodingTables::Get().wideKana;
+    const auto& pairs = EncodingBytes::SjisOfJis();
     while (in < end) {
         const Byte b = *in;
-        if (b == '\r' || b == '\n') {
+        const unsigned row = b - 0x21u;
+        if (end - in >= 2 && row < 94 && in[1] - 0x21u < 94) {
+            EncodingBytes::PutRaw(out, pairs[row * 94 + (in[1] - 0x21u)]);
+            in += 2;
+        } else if (b == '\r' || b == '\n') {
             ++in;
         } else if (EncodingBytes::IsHankaku(b)) {
             if (wide[b] != 0) out = EncodingBytes::PutPair(out, wide[b]);
@@ -53,7 +68,6 @@ char* ConvertJisStretch(const Byte* in, const Byte* end, char* out, bool doubleB
         } else if (end - in < 2) {
             ++in;  // half a pair before the next escape or the end: nothing to convert
         } else {
-            out = EncodingBytes::PutJisAsSjis(out, b, in[1]);
             in += 2;
         }
     }
@@ -77,8 +91,11 @@ void Iso2022JpConverter::ToSjis(std::string& out, const std::string& in, bool up
         int nextIndex = 0;
         const size_t next = FindJisEscape(in, pos + 2, nextIndex);
         const size_t stop = next == std::string::npos ? in.size() : next;
-        dest =
-            ConvertJisStretch(s + pos + 3, s + stop, dest, index < kFirstSingleByteEscape, upper);
+        if (index < kFirstSingleByteEscape) {
+            dest = ConvertDoubleByteStretch(s + pos + 3, s + stop, dest);
+        } else {
+            dest = ConvertSingleByteStretch(s + pos + 3, s + stop, dest, upper);
+        }
         pos = next;
         index = nextIndex;
     }
