@@ -36,49 +36,87 @@ size_t FindJisEscape(std::string_view text, size_t from, int& index) {
     return std::string_view::npos;
 }
 
-// A stretch after a single-byte escape: bytes of 0x80 and above are dropped, the others follow
-// the single-byte rules.
-char* ConvertSingleByteStretch(const Byte* in, const Byte* end, char* out, bool upper) {
-    while (in < end) {
-        if (*in < 0x80) {
-            EncodingBytes::CopyAsciiRun(in, end, out, upper);
-        } else {
-            ++in;
+// Finds the escape sequences while the stretches are converted, exactly where FindJisEscape
+// would: every ESC at or after from is looked at once, in order, and moves from two bytes on.
+class EscapeScanner {
+public:
+    EscapeScanner(const Byte* from, const Byte* end) : from_(from), end_(end) {}
+
+    const Byte* End() const { return end_; }
+
+    // Whether the ESC at esc opens a sequence; its index then.
+    bool Opens(const Byte* esc, int& index) {
+        if (esc < from_) return false;
+        from_ = esc + 2;
+        if (end_ - esc < 3) return false;
+        for (int i = 0; i < 7; ++i) {
+            if (esc[1] == static_cast<Byte>(kJisEscapes[i][0]) &&
+                esc[2] == static_cast<Byte>(kJisEscapes[i][1])) {
+                index = i;
+                return true;
+            }
         }
+        return false;
     }
-    return out;
+
+private:
+    const Byte* from_;
+    const Byte* end_;
+};
+
+// Converts the stretch after a single-byte escape up to the next sequence: bytes of 0x80 and
+// above are dropped, the others follow the single-byte rules. Returns where the stretch after
+// that sequence begins (its escape in index), or null at the end of the text.
+const Byte* SingleByteStretch(const Byte* in, EscapeScanner& escapes, char*& out, bool upper,
+                              int& index) {
+    const Byte* end = escapes.End();
+    while (in < end) {
+        if (!upper) {
+            EncodingBytes::CopyPrintable(in, end, out);
+            if (in == end) break;
+        }
+        const Byte b = *in;
+        if (b == kEsc && escapes.Opens(in, index)) return in + 3;
+        if (b < 0x80) out = EncodingBytes::PutSingle(out, b, upper);
+        ++in;
+    }
+    return nullptr;
 }
 
-// A stretch after a double-byte escape: JIS X 0208 pairs by table, line ends skipped, 8-bit
-// katakana widened, and any other two bytes taken as a pair that has no Shift-JIS form.
-char* ConvertDoubleByteStretch(const Byte* in, const Byte* end, char* out) {
+// As SingleByteStretch after a double-byte escape: JIS X 0208 pairs by table, line ends
+// skipped, 8-bit katakana widened, half a pair before a sequence or the end dropped, and any
+// other two bytes taken as a pair that has no Shift-JIS form.
+const Byte* DoubleByteStretch(const Byte* in, EscapeScanner& escapes, char*& out, int& index) {
     const auto& wide = EncodingTables::Get().wideKana;
     const auto& pairs = EncodingBytes::SjisOfJis();
+    const Byte* end = escapes.End();
     while (in < end) {
         const Byte b = *in;
         const unsigned row = b - 0x21u;
         if (end - in >= 2 && row < 94 && in[1] - 0x21u < 94) {
             EncodingBytes::PutRaw(out, pairs[row * 94 + (in[1] - 0x21u)]);
             in += 2;
-        } else if (b == '\r' || b == '\n') {
-            ++in;
+        } else if (b == kEsc && escapes.Opens(in, index)) {
+            return in + 3;
         } else if (EncodingBytes::IsHankaku(b)) {
             if (wide[b] != 0) out = EncodingBytes::PutPair(out, wide[b]);
             ++in;
-        } else if (end - in < 2) {
-            ++in;  // half a pair before the next escape or the end: nothing to convert
+        } else if (b == '\r' || b == '\n' || end - in < 2) {
+            ++in;
+        } else if (in[1] == kEsc && escapes.Opens(in + 1, index)) {
+            return in + 4;
         } else {
             in += 2;
         }
     }
-    return out;
+    return nullptr;
 }
 
 }  // namespace
 
 void Iso2022JpConverter::ToSjis(std::string& out, const std::string& in, bool upper) {
     int index = 0;
-    size_t pos = FindJisEscape(in, 0, index);
+    const size_t pos = FindJisEscape(in, 0, index);
     // Without escapes the text is kept as it is; with them, 8-bit katakana may double.
     const size_t size = ConversionBuffer::Bound(in.size(), pos == std::string::npos ? 1 : 2);
     char* dest = ConversionBuffer::ReserveOrLog(out, size, "EncodingString::ConvertJIS2SJIS");
@@ -87,17 +125,13 @@ void Iso2022JpConverter::ToSjis(std::string& out, const std::string& in, bool up
     const size_t before = pos == std::string::npos ? in.size() : pos;
     std::memcpy(dest, s, before);
     dest += before;
-    while (pos != std::string::npos) {
-        int nextIndex = 0;
-        const size_t next = FindJisEscape(in, pos + 2, nextIndex);
-        const size_t stop = next == std::string::npos ? in.size() : next;
-        if (index < kFirstSingleByteEscape) {
-            dest = ConvertDoubleByteStretch(s + pos + 3, s + stop, dest);
-        } else {
-            dest = ConvertSingleByteStretch(s + pos + 3, s + stop, dest, upper);
+    if (pos != std::string::npos) {
+        EscapeScanner escapes(s + pos + 2, s + in.size());
+        for (const Byte* stretch = s + pos + 3; stretch != nullptr;) {
+            stretch = index < kFirstSingleByteEscape
+                          ? DoubleByteStretch(stretch, escapes, dest, index)
+                          : SingleByteStretch(stretch, escapes, dest, upper, index);
         }
-        pos = next;
-        index = nextIndex;
     }
     ConversionBuffer::Finish(out, dest);
 }
