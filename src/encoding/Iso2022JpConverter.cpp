@@ -1,7 +1,6 @@
 #include "encoding/Iso2022JpConverter.h"
 
 #include <cstring>
-#include <string_view>
 
 #include "encoding/ConversionBuffer.h"
 #include "encoding/EncodingBytes.h"
@@ -17,30 +16,24 @@ constexpr Byte kEsc = 0x1B;
 constexpr char kJisEscapes[7][3] = {"$@", "$B", "$D", "(J", "(B", "(H", "(I"};
 constexpr int kFirstSingleByteEscape = 3;
 
-// The next JIS escape sequence at or after from: its position (npos when none) and index.
-// After an ESC that opens no sequence the search resumes two bytes on, as JIS readers do.
-size_t FindJisEscape(std::string_view text, size_t from, int& index) {
-    while (from < text.size()) {
-        const size_t pos = text.find(static_cast<char>(kEsc), from);
-        if (pos == std::string_view::npos) return pos;
-        if (pos + 2 < text.size()) {
-            for (int i = 0; i < 7; ++i) {
-                if (text[pos + 1] == kJisEscapes[i][0] && text[pos + 2] == kJisEscapes[i][1]) {
-                    index = i;
-                    return pos;
-                }
-            }
+// The index of the sequence the ESC at esc opens, or -1; end is the end of the text.
+int SequenceAt(const Byte* esc, const Byte* end) {
+    if (end - esc < 3) return -1;
+    for (int i = 0; i < 7; ++i) {
+        if (esc[1] == static_cast<Byte>(kJisEscapes[i][0]) &&
+            esc[2] == static_cast<Byte>(kJisEscapes[i][1])) {
+            return i;
         }
-        from = pos + 2;
     }
-    return std::string_view::npos;
+    return -1;
 }
 
-// Finds the escape sequences while the stretches are converted, exactly where FindJisEscape
-// would: every ESC at or after from is looked at once, in order, and moves from two bytes on.
+// Finds the escape sequences as JIS readers do: every ESC at or after from is looked at once,
+// in order, and moves from two bytes on, so that after an ESC that opens no sequence the
+// search resumes two bytes on. The conversion looks at the ESC bytes its stretches stop at.
 class EscapeScanner {
 public:
-    EscapeScanner(const Byte* from, const Byte* end) : from_(from), end_(end) {}
+    EscapeScanner(const Byte* text, const Byte* end) : from_(text), end_(end) {}
 
     const Byte* End() const { return end_; }
 
@@ -48,15 +41,20 @@ public:
     bool Opens(const Byte* esc, int& index) {
         if (esc < from_) return false;
         from_ = esc + 2;
-        if (end_ - esc < 3) return false;
-        for (int i = 0; i < 7; ++i) {
-            if (esc[1] == static_cast<Byte>(kJisEscapes[i][0]) &&
-                esc[2] == static_cast<Byte>(kJisEscapes[i][1])) {
-                index = i;
-                return true;
-            }
+        const int found = SequenceAt(esc, end_);
+        if (found < 0) return false;
+        index = found;
+        return true;
+    }
+
+    // The next sequence with its index, or null when there is none.
+    const Byte* Find(int& index) {
+        while (from_ < end_) {
+            const void* esc = std::memchr(from_, kEsc, static_cast<size_t>(end_ - from_));
+            if (esc == nullptr) return nullptr;
+            if (Opens(static_cast<const Byte*>(esc), index)) return static_cast<const Byte*>(esc);
         }
-        return false;
+        return nullptr;
     }
 
 private:
@@ -115,34 +113,30 @@ const Byte* DoubleByteStretch(const Byte* in, EscapeScanner& escapes, char*& out
 }  // namespace
 
 void Iso2022JpConverter::ToSjis(std::string& out, const std::string& in, bool upper) {
+    const Byte* s = EncodingBytes::Of(in);
+    EscapeScanner escapes(s, s + in.size());
     int index = 0;
-    const size_t pos = FindJisEscape(in, 0, index);
+    const Byte* first = escapes.Find(index);
     // Without escapes the text is kept as it is; with them, 8-bit katakana may double.
-    const size_t size = ConversionBuffer::Bound(in.size(), pos == std::string::npos ? 1 : 2);
+    const size_t size = ConversionBuffer::Bound(in.size(), first == nullptr ? 1 : 2);
     char* dest = ConversionBuffer::ReserveOrLog(out, size, "EncodingString::ConvertJIS2SJIS");
     if (dest == nullptr) return;
-    const Byte* s = EncodingBytes::Of(in);
-    const size_t before = pos == std::string::npos ? in.size() : pos;
+    const size_t before = first == nullptr ? in.size() : static_cast<size_t>(first - s);
     std::memcpy(dest, s, before);
     dest += before;
-    if (pos != std::string::npos) {
-        EscapeScanner escapes(s + pos + 2, s + in.size());
-        for (const Byte* stretch = s + pos + 3; stretch != nullptr;) {
-            stretch = index < kFirstSingleByteEscape
-                          ? DoubleByteStretch(stretch, escapes, dest, index)
-                          : SingleByteStretch(stretch, escapes, dest, upper, index);
-        }
+    for (const Byte* stretch = first == nullptr ? nullptr : first + 3; stretch != nullptr;) {
+        stretch = index < kFirstSingleByteEscape
+                      ? DoubleByteStretch(stretch, escapes, dest, index)
+                      : SingleByteStretch(stretch, escapes, dest, upper, index);
     }
     ConversionBuffer::Finish(out, dest);
 }
 
 bool Iso2022JpConverter::HasEscape(const std::string& text) {
+    const Byte* s = EncodingBytes::Of(text);
     for (size_t pos = text.find(static_cast<char>(kEsc)); pos != std::string::npos;
          pos = text.find(static_cast<char>(kEsc), pos + 1)) {
-        if (pos + 2 >= text.size()) return false;
-        for (const auto& escape : kJisEscapes) {
-            if (text[pos + 1] == escape[0] && text[pos + 2] == escape[1]) return true;
-        }
+        if (SequenceAt(s + pos, s + text.size()) >= 0) return true;
     }
     return false;
 }
