@@ -48,7 +48,10 @@ protected:
     }
     static bool Hankaku(Byte b) { return b >= 0xA1 && b <= 0xDF; }
 
-    std::string Euc(const std::string& in, bool upper) const {
+    // Bytes below 0x80 by the single-byte rules, the others by step(byte, next byte or 0,
+    // out), which returns how many bytes it took.
+    template <typename Step>
+    static std::string Walk(const std::string& in, bool upper, Step step) {
         std::string out;
         for (size_t i = 0; i < in.size();) {
             const Byte x = in[i];
@@ -56,17 +59,24 @@ protected:
             if (x < 0x80) {
                 out += Single(x, upper);
                 i += 1;
-            } else if (x >= 0xA1 && x <= 0xFE && y >= 0xA1 && y <= 0xFE) {
-                out += Jis(x & 0x7F, y & 0x7F);
-                i += 2;
-            } else if (x == 0x8E && Hankaku(y)) {
-                out += wide[y];
-                i += 2;
             } else {
-                i += 1;
+                i += step(x, y, out);
             }
         }
         return out;
+    }
+
+    std::string Euc(const std::string& in, bool upper) const {
+        return Walk(in, upper, [this](Byte x, Byte y, std::string& out) -> size_t {
+            if (x >= 0xA1 && x <= 0xFE && y >= 0xA1 && y <= 0xFE) {
+                out += Jis(x & 0x7F, y & 0x7F);
+            } else if (x == 0x8E && Hankaku(y)) {
+                out += wide[y];
+            } else {
+                return 1;
+            }
+            return 2;
+        });
     }
 
     // A stretch of JIS text in double-byte mode.
@@ -109,21 +119,15 @@ protected:
     }
 
     std::string Normalised(const std::string& in, bool upper) const {
-        std::string out;
-        for (size_t i = 0; i < in.size();) {
-            const Byte x = in[i];
-            const Byte y = i + 1 < in.size() ? in[i + 1] : 0;
-            if (x < 0x80) {
-                out += Single(x, upper);
-            } else if (((x >= 0x81 && x <= 0x9F) || (x >= 0xE0 && x <= 0xFC)) && y >= 0x40 &&
-                       y <= 0xFC && i + 1 < in.size()) {
-                out += in.substr(i++, 2);
-            } else if (Hankaku(x)) {
-                out += wide[x];
+        return Walk(in, upper, [this](Byte x, Byte y, std::string& out) -> size_t {
+            if (((x >= 0x81 && x <= 0x9F) || (x >= 0xE0 && x <= 0xFC)) && y >= 0x40 && y <= 0xFC) {
+                out += static_cast<char>(x);
+                out += static_cast<char>(y);
+                return 2;
             }
-            ++i;
-        }
-        return out;
+            if (Hankaku(x)) out += wide[x];
+            return 1;
+        });
     }
 
     std::string RandomText(std::mt19937& random) {
