@@ -70,7 +70,7 @@ public:
     // Copies printable bytes from in until a byte that is not printable or the end. Where 16 or
     // eight bytes remain they are stored at once, also past the last printable one: out needs room
     // for at least as many bytes as remain from in.
-    static void CopyPrintable(const Byte*& in, const Byte* end, char*& out) {
+    [[gnu::always_inline]] static void CopyPrintable(const Byte*& in, const Byte* end, char*& out) {
 #if defined(__SSE2__)
         while (end - in >= 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
@@ -107,7 +107,8 @@ public:
 
     // Converts the bytes below 0x80 at in by the single-byte rules, until a byte of 0x80 or
     // above or the end; out needs room as for CopyPrintable.
-    static void CopyAsciiRun(const Byte*& in, const Byte* end, char*& out, bool upper) {
+    [[gnu::always_inline]] static void CopyAsciiRun(const Byte*& in, const Byte* end, char*& out,
+                                                    bool upper) {
         if (upper) {
             while (in < end && *in < 0x80) out = PutSingle(out, *in++, true);
             return;
