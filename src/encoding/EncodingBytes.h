@@ -105,6 +105,32 @@ public:
         while (in < end && IsPrintable(*in)) *out++ = static_cast<char>(*in++);
     }
 
+    // Copies the bytes below 0x80 from in until a byte of 0x80 or above or the end, storing
+    // 16 or eight at once as CopyPrintable does; out needs the same room.
+    [[gnu::always_inline]] static void CopyBelow80(const Byte*& in, const Byte* end, char*& out) {
+#if defined(__SSE2__)
+        while (end - in >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+            const unsigned marks = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+            if (marks != 0) {
+                const int taken = std::countr_zero(marks);
+                in += taken;
+                out += taken;
+                return;
+            }
+            in += 16;
+            out += 16;
+        }
+#endif
+        while (end - in >= 8 && AllBelow80(Load8(in))) {
+            std::memcpy(out, in, 8);
+            in += 8;
+            out += 8;
+        }
+        while (in < end && *in < 0x80) *out++ = static_cast<char>(*in++);
+    }
+
     // Converts the bytes below 0x80 at in by the single-byte rules, until a byte of 0x80 or
     // above or the end; out needs room as for CopyPrintable.
     [[gnu::always_inline]] static void CopyAsciiRun(const Byte*& in, const Byte* end, char*& out,

@@ -107,12 +107,7 @@ void Utf8Converter::FromSjis(std::string& out, const std::string& in) {
     const Byte* end = s + in.size();
     while (s < end) {
         if (*s < 0x80) {
-            while (end - s >= 8 && EncodingBytes::AllBelow80(EncodingBytes::Load8(s))) {
-                std::memcpy(dest, s, 8);
-                s += 8;
-                dest += 8;
-            }
-            while (s < end && *s < 0x80) *dest++ = static_cast<char>(*s++);
+            EncodingBytes::CopyBelow80(s, end, dest);
             continue;
         }
         const uint8_t row = tables.leadRow[*s];
