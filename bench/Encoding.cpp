@@ -2,6 +2,8 @@
 // about 50 MB, next to glibc iconv's CP932 converting the same lines. Each conversion writes into
 // one output string (or buffer) reused from line to line, as a file reader does.
 //
+// After the table, a line per direction says how many times faster than iconv ours ran.
+//
 // The corpus is made by tools/gen_japanese_corpus.py (fixed seed) into "encoding-corpus" next to
 // this program the first time it runs; PENNAWICK_BENCH_CORPUS names another folder.
 #include <benchmark/benchmark.h>
@@ -13,6 +15,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "encoding/EncodingString.h"
@@ -174,4 +177,67 @@ BENCHMARK(Detect<kSjis>)->Name("CheckEncodingType_SJIS_lines")->Unit(benchmark::
 BENCHMARK(Detect<kUtf8>)->Name("CheckEncodingType_UTF8_lines")->Unit(benchmark::kMillisecond);
 BENCHMARK(Detect<kEuc>)->Name("CheckEncodingType_EUC_lines")->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+namespace {
+
+// Our conversion and iconv's for each direction, by benchmark name.
+struct Direction {
+    const char* label;
+    const char* ours;
+    const char* iconv;
+};
+constexpr Direction kDirections[] = {
+    {"Shift-JIS -> UTF-8", "Convert103_SJIS_to_UTF8", "iconv_CP932_to_UTF8"},
+    {"UTF-8 -> Shift-JIS", "ConvertUTF82SJIS", "iconv_UTF8_to_CP932"},
+    {"EUC-JP -> Shift-JIS", "ConvertEUC2SJIS", "iconv_EUCJP_to_CP932"},
+    {"ISO-2022-JP -> Shift-JIS", "ConvertJIS2SJIS", "iconv_ISO2022JP_to_CP932"},
+};
+
+// The console output, and after it how many times faster than iconv each direction ran: from
+// the medians when the runs are repeated, else from the single runs.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(OO_None) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            if ((median || single) && !run.error_occurred) {
+                times_[run.run_name.function_name] = {run.GetAdjustedRealTime(),
+                                                      run.GetAdjustedCPUTime()};
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        bool header = false;
+        for (const Direction& direction : kDirections) {
+            const auto ours = times_.find(direction.ours);
+            const auto iconv = times_.find(direction.iconv);
+            if (ours == times_.end() || iconv == times_.end()) continue;
+            if (!header) {
+                std::printf("\nTimes faster than iconv on the same lines (real time, CPU time):\n");
+                header = true;
+            }
+            std::printf("  %-26s %5.2fx  %5.2fx\n", direction.label,
+                        iconv->second.first / ours->second.first,
+                        iconv->second.second / ours->second.second);
+        }
+    }
+
+private:
+    std::map<std::string, std::pair<double, double>> times_;  // real, CPU
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -3,27 +3,16 @@
 #include <string>
 #include <string_view>
 
+#include "encoding/EncodingBytes.h"
 #include "platform/Cp932.h"
 
 namespace {
 
 using platform::Cp932;
 
-// Encodes UTF-16 units as UTF-8 one unit at a time (code page 932 yields no surrogates).
 std::string UnitsToUtf8(const std::u16string& units) {
-    std::string utf8;
-    for (const char16_t unit : units) {
-        if (unit < 0x80) {
-            utf8 += static_cast<char>(unit);
-        } else if (unit < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (unit >> 6));
-            utf8 += static_cast<char>(0x80 | (unit & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xE0 | (unit >> 12));
-            utf8 += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (unit & 0x3F));
-        }
-    }
+    std::string utf8(units.size() * 3, '\0');
+    utf8.resize(static_cast<size_t>(EncodingBytes::PutUtf8(units, utf8.data()) - utf8.data()));
     return utf8;
 }
 
@@ -39,10 +28,6 @@ EncodingTables::Utf8Entry MakeUtf8Entry(std::string_view sjis) {
         entry.length = static_cast<uint8_t>(utf8.size());
     }
     return entry;
-}
-
-bool IsPairLead(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 }  // namespace
@@ -88,13 +73,14 @@ EncodingTables::EncodingTables() {
                 value = byte;
             } else if (byte >= 0xA1 && byte <= 0xDF) {
                 value = wideKana[byte];
-            } else if (!IsPairLead(byte)) {
+            } else if (!EncodingBytes::IsSjisLead(byte)) {
                 value = 0;  // a lead byte alone would pair with what follows it
             }
         } else if (sjis.size() == 2) {
             const auto lead = static_cast<unsigned char>(sjis[0]);
             const auto trail = static_cast<unsigned char>(sjis[1]);
-            if (IsPairLead(lead) && trail >= 0x40 && trail <= 0xFC) value = (lead << 8) | trail;
+            if (EncodingBytes::IsSjisLead(lead) && trail >= 0x40 && trail <= 0xFC)
+                value = (lead << 8) | trail;
         }
         unitToSjis[unit] = value;
     }

@@ -1,0 +1,17 @@
+#include "encoding/EncodingBytes.h"
+
+char* EncodingBytes::PutUtf8(const std::u16string& units, char* out) {
+    for (const char16_t unit : units) {
+        if (unit < 0x80) {
+            *out++ = static_cast<char>(unit);
+        } else if (unit < 0x800) {
+            *out++ = static_cast<char>(0xC0 | (unit >> 6));
+            *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+        } else {
+            *out++ = static_cast<char>(0xE0 | (unit >> 12));
+            *out++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+        }
+    }
+    return out;
+}
