@@ -31,9 +31,18 @@ constexpr std::string_view kEndListToken = "</DL>";
 constexpr size_t kLineLimit = 16 * 1024 * 1024;
 
 // Every item and every open level keeps the whole path of its folders, so a small file of many
-// nested headings asks for memory that grows with the square of its depth. Reading stops once
-// the folder paths kept reach this size, some thousand times what real bookmark files need.
-constexpr size_t kPathBudget = 256 * 1024 * 1024;
+// nested headings would ask for memory that grows with the square of its depth. A list whose
+// folder path would pass this many bytes (MAX_PATH: no favorites folder of the Windows this
+// data comes from can be longer) is not opened as a level of its own: its items, and those of
+// every list nested in it, stay in the deepest level that fits.
+constexpr size_t kFolderPathCap = 260;
+
+// What the paths kept may add up to at most, a guard against millions of tiny items below the
+// cap: four times the file's size and 64 MiB, where real bookmark files need less than the
+// file's size (their lines are longer than their paths). Reading stops there.
+uint64_t PathBudget(uint64_t fileSize) {
+    return 4 * fileSize + (uint64_t{64} << 20);
+}
 
 // Byte offset of the first "http" that starts a character, or npos: a trail byte followed by
 // "ttp" is not the start of an address.
@@ -266,21 +275,30 @@ int NNBrowser::analyze_favorites(platform::File& file, const std::string& path,
     std::string name;
     std::string scratch;
     size_t pathBytes = 0;
+    uint64_t fileSize = 0;
+    file.Size(fileSize);
+    const uint64_t pathBudget = PathBudget(fileSize);
     // Counts the bytes of folder paths about to be kept; ends the reading past the budget.
     auto withinBudget = [&](size_t bytes) {
         pathBytes += bytes;
-        if (pathBytes <= kPathBudget) return true;
+        if (pathBytes <= pathBudget) return true;
         LogMessage(LOG_E, "NNBrowser::analyze_favorites 階層が深すぎるので読込を中止します。(%d)",
                    count);
         for (; !levels.empty(); levels.pop_back()) LowerDepth();
         return false;
     };
+    // The lists open below the cap, ended by their "</DL>" before any level.
+    size_t capped = 0;
     auto reader = std::make_unique<LineReader>(file);
     while (!levels.empty() && reader->Next(raw)) {
         // When asked to stop, each open level ends after one more line read.
         if (GetStopFlag() != 0) {
-            levels.pop_back();
-            LowerDepth();
+            if (capped > 0) {
+                --capped;
+            } else {
+                levels.pop_back();
+                LowerDepth();
+            }
             continue;
         }
         if (raw.find('<') == std::string::npos) continue;
@@ -295,16 +313,25 @@ int NNBrowser::analyze_favorites(platform::File& file, const std::string& path,
         } else if ((token = raw.find(kHeadingToken)) != std::string::npos) {
             encoding.ConvertAuto(0, line, raw, 0);
             if (ParseHeading(line, token, name) && withinBudget(2 * (level.path.size() + 1))) {
-                level.lastHeading = level.path + "\\" + name;
+                // A heading below the cap opens no level: its name would be a stale one.
+                if (capped == 0) level.lastHeading = level.path + "\\" + name;
                 count += AppendItem(profile, stamp.Now(), std::string(), name, level.path,
                                     GetDepth(), scratch);
             }
         } else if (raw.find(kListToken) != std::string::npos) {
+            if (capped > 0 || level.lastHeading.size() > kFolderPathCap) {
+                if (capped++ == 0 && cappedDepth_ == 0) cappedDepth_ = GetDepth();
+                continue;
+            }
             if (!withinBudget(2 * level.lastHeading.size())) break;
             std::string nested = level.lastHeading;
             levels.push_back({std::move(nested), std::string()});
             RaiseDepth();
         } else if (raw.find(kEndListToken) != std::string::npos) {
+            if (capped > 0) {
+                --capped;
+                continue;
+            }
             levels.pop_back();
             LowerDepth();
         }
@@ -375,8 +402,15 @@ int NNBrowser::LoadBookmarkFile(const char* adapter, const std::string& path,
     platform::File file;
     if (profile != nullptr && file.Open(path, platform::File::Mode::Read, true)) {
         profile->RemoveAllItems();
+        cappedDepth_ = 0;
         analyze_favorites(file, std::string(), *profile);
         file.Close();
+        if (cappedDepth_ > 0) {
+            LogMessage(LOG_W,
+                       "%s::Load 階層が深すぎるので%d階層目より深い項目を%d階層目に"
+                       "読み込みました。(%s)",
+                       adapter, cappedDepth_, cappedDepth_, path.c_str());
+        }
     }
     LogMessage(LOG_I, "%s::Load 終了", adapter);
     return profile != nullptr ? profile->GetCount() : 0;

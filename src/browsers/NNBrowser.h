@@ -52,4 +52,6 @@ protected:
 private:
     // Set by SaveNetscapeBookmarks when a write to the file failed.
     bool writeFailed_ = false;
+    // The depth below which the last read kept deeper lists' items, 0 when none was.
+    int32_t cappedDepth_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "browsers/Opera6Browser.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -25,6 +26,15 @@ constexpr const char* kRegistryKey = "Software\\Opera Software";
 constexpr size_t kPathLimit = 260;
 // Buffer size of the proxy values.
 constexpr size_t kProxyLimit = 1024;
+// Folders nest no deeper than where their path reaches this many bytes; see analyze_hotlist.
+constexpr size_t kFolderPathCap = 260;
+
+// What the paths kept may add up to at most, a guard against millions of tiny items below the
+// cap: four times the file's size and 64 MiB, where real hotlists need less than the file's
+// size. Reading stops there.
+uint64_t PathBudget(uint64_t fileSize) {
+    return 4 * fileSize + (uint64_t{64} << 20);
+}
 // Hotlists are written in pieces of about this size.
 constexpr size_t kWriteChunk = 64 * 1024;
 
@@ -115,7 +125,14 @@ int Opera6Browser::Load(const std::string& path, BrowserProfile* profile) {
     if (file.Open(path, KrvMapFile::kModeRead | KrvMapFile::kTypeBinary) &&
         file.Attach("FavoritesFile", file.GetFileLength())) {
         profile->RemoveAllItems();
+        cappedDepth_ = 0;
         analyze_hotlist(file, std::string(), *profile);
+        if (cappedDepth_ > 0) {
+            LogMessage(LOG_W,
+                       "Opera6Browser::Load 階層が深すぎるので%d階層目より深い項目を%d階層目に"
+                       "読み込みました。(%s)",
+                       cappedDepth_, cappedDepth_, path.c_str());
+        }
     }
     file.Reset();
     LogMessage(LOG_I, "Opera6Browser::Load 終了");
@@ -126,19 +143,44 @@ int Opera6Browser::analyze_hotlist(KrvMapFile& file, const std::string& folderPa
                                    BrowserProfile& profile) {
     // The paths of the folders being read, innermost last; each is one level of depth.
     std::vector<std::string> levels{folderPath};
+    // Every item keeps the whole path of its folder, so a chain of nested folders would cost
+    // memory growing with the square of its depth. A folder whose path would pass
+    // kFolderPathCap (MAX_PATH: no favorites folder of the Windows this data comes from can be
+    // longer) is kept, but its contents, and everything nested deeper, stay in the deepest
+    // folder that fits. `capped` counts the folders open below it.
+    size_t capped = 0;
+    const uint64_t pathBudget = PathBudget(file.GetFileLength());
+    uint64_t pathBytes = 0;
     RaiseDepth();
     int count = 0;
     std::string line;
     while (!levels.empty() && !GetStopFlag() && file.ReadLine(line, KrvMapFile::LineEnd::Lf)) {
+        if (StartsWith(line, "#FOLDER") || StartsWith(line, "#URL")) {
+            // An item keeps its folder's path twice: as its parent and within its own.
+            pathBytes += 2 * (levels.back().size() + 1);
+            if (pathBytes > pathBudget) {
+                LogMessage(
+                    LOG_E,
+                    "Opera6Browser::analyze_hotlist 階層が深すぎるので読込を中止します。(%d)",
+                    count);
+                break;
+            }
+        }
         if (StartsWith(line, "#FOLDER")) {
             const FavoritesItem* folder = make_krvinfo(file, levels.back(), profile);
-            if (folder) {
+            if (folder && capped == 0 && folder->GetPath().size() <= kFolderPathCap) {
                 levels.push_back(folder->GetPath());
                 RaiseDepth();
+            } else if (folder) {
+                if (capped++ == 0 && cappedDepth_ == 0) cappedDepth_ = GetDepth();
             }
         } else if (StartsWith(line, "#URL")) {
             if (make_krvinfo(file, levels.back(), profile)) ++count;
         } else if (StartsWith(line, "-")) {
+            if (capped > 0) {
+                --capped;
+                continue;
+            }
             levels.pop_back();
             LowerDepth();
         }

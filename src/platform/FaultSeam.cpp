@@ -1,7 +1,9 @@
 #include "platform/FaultSeam.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/PathMap.h"
@@ -14,6 +16,7 @@ struct Fault {
     FaultSeam::Operation operation;
     std::string nativePath;
     int error;
+    std::function<void()> action;
 };
 
 std::mutex faultMutex;
@@ -23,7 +26,13 @@ std::vector<Fault> faults;
 
 void FaultSeam::FailNext(Operation operation, const std::string& path, int error) {
     std::lock_guard<std::mutex> lock(faultMutex);
-    faults.push_back({operation, PathMap::ToNative(path), error});
+    faults.push_back({operation, PathMap::ToNative(path), error, nullptr});
+}
+
+void FaultSeam::RunBeforeNext(Operation operation, const std::string& path,
+                              std::function<void()> action) {
+    std::lock_guard<std::mutex> lock(faultMutex);
+    faults.push_back({operation, PathMap::ToNative(path), 0, std::move(action)});
 }
 
 void FaultSeam::Clear() {
@@ -32,15 +41,24 @@ void FaultSeam::Clear() {
 }
 
 bool FaultSeam::ShouldFail(Operation operation, const std::string& nativePath) {
-    std::lock_guard<std::mutex> lock(faultMutex);
-    if (faults.empty()) return false;
-    for (auto it = faults.begin(); it != faults.end(); ++it) {
-        if (it->operation == operation && it->nativePath == nativePath) {
+    std::function<void()> action;
+    {
+        std::lock_guard<std::mutex> lock(faultMutex);
+        if (faults.empty()) return false;
+        auto it = std::find_if(faults.begin(), faults.end(), [&](const Fault& fault) {
+            return fault.operation == operation && fault.nativePath == nativePath;
+        });
+        if (it == faults.end()) return false;
+        if (!it->action) {
             errno = it->error;
             faults.erase(it);
             return true;
         }
+        action = std::move(it->action);
+        faults.erase(it);
     }
+    // Outside the lock: the action may itself use the file system.
+    action();
     return false;
 }
 

@@ -61,6 +61,8 @@ public:
 
     // The native descriptor, for the memory mapping of the platform layer only.
     int NativeHandle() const;
+    // The native path it was opened with, for the fault seam of the mapping.
+    const std::string& NativePath() const { return nativePath_; }
 
     // Reads or writes a whole file in one call.
     static bool ReadWhole(const std::string& path, std::string& content);

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "platform/PathMap.h"
@@ -50,20 +52,32 @@ std::string FindProgram(const std::string& command) {
     }
 }
 
-// Openers started and not yet reaped. An opener is a child of this process until it ends;
-// each call reaps the ones that have ended since, so that none stays behind as a zombie for
-// long. Only these process ids are waited for: other children (Qt's) are left to their owners.
+// Openers whose reaper thread could not be started; each call reaps the ones that have ended
+// since. Only these process ids are waited for: other children (Qt's) are left to their owners.
 std::mutex startedMutex;
 std::vector<pid_t> started;
 
+pid_t WaitFor(pid_t pid, int options) {
+    pid_t done;
+    while ((done = waitpid(pid, nullptr, options)) < 0 && errno == EINTR) {
+    }
+    return done;
+}
+
 void ReapEnded() {
     std::lock_guard<std::mutex> lock(startedMutex);
-    std::erase_if(started, [](pid_t pid) {
-        pid_t done;
-        while ((done = waitpid(pid, nullptr, WNOHANG)) < 0 && errno == EINTR) {
-        }
-        return done != 0;
-    });
+    std::erase_if(started, [](pid_t pid) { return WaitFor(pid, WNOHANG) != 0; });
+}
+
+// Waits for the opener on a detached thread, which ends with it. The thread touches nothing
+// but the process id, so it may outlive everything else at exit.
+void Reap(pid_t pid) {
+    try {
+        std::thread([pid] { WaitFor(pid, 0); }).detach();
+    } catch (const std::system_error&) {
+        std::lock_guard<std::mutex> lock(startedMutex);
+        started.push_back(pid);
+    }
 }
 
 // Starts the program in a session of its own with standard input from /dev/null, default
@@ -115,8 +129,7 @@ bool FolderOpener::Open(std::string_view folder) {
     ReapEnded();
     pid_t pid = 0;
     if (const int error = Spawn(program, argv, pid)) return Fail(error);
-    std::lock_guard<std::mutex> lock(startedMutex);
-    started.push_back(pid);
+    Reap(pid);
     return true;
 }
 

@@ -7,7 +7,8 @@ namespace platform {
 // Opens a folder in the desktop's file manager: `xdg-open`, or the command named in
 // $PENNAWICK_OPEN_FOLDER, started without a shell (posix_spawn, so that this process, threads and
 // all, is never copied) with the folder's native path as its one argument, in a session of its
-// own. Nothing waits for it to finish; each call reaps the openers that have ended since.
+// own. The caller never waits for it: a thread of its own waits for each opener and reaps it the
+// moment it ends, so none stays behind as a zombie.
 class FolderOpener {
 public:
     // `folder` is an internal path; one pair of surrounding double quotes is removed. True when

@@ -1,13 +1,15 @@
 #include "platform/MappedFile.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <new>
 #include <utility>
 
+#include "platform/FaultSeam.h"
 #include "platform/File.h"
 #include "platform/SystemError.h"
 
@@ -15,14 +17,13 @@ namespace platform {
 
 namespace {
 
+// The view is read and written in pieces of this size, so that a file changing meanwhile is
+// seen between them and one system call never moves more than the kernel handles at once.
+constexpr size_t kChunk = 4 * 1024 * 1024;
+
 bool Fail(int error) {
     SystemError::SetLast(error);
     return false;
-}
-
-uint64_t PageSize() {
-    static const uint64_t size = static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
-    return size;
 }
 
 }  // namespace
@@ -41,11 +42,12 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
     if (this != &other) {
         Close();
         handle_ = std::exchange(other.handle_, -1);
+        nativePath_ = std::move(other.nativePath_);
         access_ = other.access_;
         size_ = std::exchange(other.size_, 0);
         name_ = std::move(other.name_);
-        base_ = std::exchange(other.base_, nullptr);
-        mappedLength_ = std::exchange(other.mappedLength_, 0);
+        bytes_ = std::move(other.bytes_);
+        viewOffset_ = std::exchange(other.viewOffset_, 0);
         view_ = std::exchange(other.view_, nullptr);
         viewSize_ = std::exchange(other.viewSize_, 0);
     }
@@ -71,6 +73,7 @@ bool MappedFile::Create(const File& file, Access access, uint64_t size, std::str
     const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (copy < 0) return Fail(errno);
     handle_ = copy;
+    nativePath_ = file.NativePath();
     access_ = access;
     size_ = size;
     name_ = name;
@@ -87,19 +90,52 @@ uint8_t* MappedFile::MapView(uint64_t offset, size_t length) {
         return nullptr;
     }
     if (length == 0) length = static_cast<size_t>(size_ - offset);
-    const uint64_t skip = offset % PageSize();
-    const int protection = access_ == Access::ReadWrite ? PROT_READ | PROT_WRITE : PROT_READ;
-    void* base = mmap(nullptr, length + skip, protection, MAP_SHARED, handle_,
-                      static_cast<off_t>(offset - skip));
-    if (base == MAP_FAILED) {
-        Fail(errno);
+    try {
+        bytes_ = std::make_unique_for_overwrite<uint8_t[]>(length);
+    } catch (const std::bad_alloc&) {
+        Fail(ENOMEM);
         return nullptr;
     }
-    base_ = base;
-    mappedLength_ = length + skip;
-    view_ = static_cast<uint8_t*>(base) + skip;
+    viewOffset_ = offset;
+    view_ = bytes_.get();
     viewSize_ = length;
+    if (!ReadView()) {
+        const int error = SystemError::Last();
+        bytes_.reset();
+        view_ = nullptr;
+        viewSize_ = 0;
+        Fail(error);
+        return nullptr;
+    }
     return view_;
+}
+
+bool MappedFile::ReadView() {
+    for (size_t done = 0; done < viewSize_;) {
+        if (FaultSeam::ShouldFail(FaultSeam::Operation::Read, nativePath_)) return Fail(errno);
+        const size_t want = std::min(kChunk, viewSize_ - done);
+        const ssize_t got =
+            pread(handle_, view_ + done, want, static_cast<off_t>(viewOffset_ + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Fail(errno);
+        // The file ended before the view did: it was shortened since the mapping was made.
+        if (got == 0) return Fail(EIO);
+        done += static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool MappedFile::WriteBack(size_t from, size_t length) {
+    if (access_ != Access::ReadWrite) return true;
+    for (size_t done = 0; done < length;) {
+        const size_t want = std::min(kChunk, length - done);
+        const ssize_t put = pwrite(handle_, view_ + from + done, want,
+                                   static_cast<off_t>(viewOffset_ + from + done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return Fail(put < 0 ? errno : EIO);
+        done += static_cast<size_t>(put);
+    }
+    return true;
 }
 
 bool MappedFile::Flush(const void* address, size_t length) {
@@ -110,28 +146,27 @@ bool MappedFile::Flush(const void* address, size_t length) {
     if (length == 0) length = static_cast<size_t>(viewEnd - start);
     if (length > static_cast<size_t>(viewEnd - start)) return Fail(EINVAL);
     if (length == 0) return true;
-    // msync wants a page-aligned start: flush from the page that holds the first byte.
-    const size_t skip = static_cast<size_t>(start - static_cast<const uint8_t*>(base_)) %
-                        static_cast<size_t>(PageSize());
-    uint8_t* aligned = const_cast<uint8_t*>(start) - skip;
-    if (msync(aligned, length + skip, MS_SYNC) != 0) return Fail(errno);
+    if (!WriteBack(static_cast<size_t>(start - view_), length)) return false;
+    if (access_ == Access::ReadWrite && fdatasync(handle_) != 0) return Fail(errno);
     return true;
 }
 
 bool MappedFile::UnmapView() {
     if (!view_) return Fail(EINVAL);
-    const int result = munmap(base_, mappedLength_);
-    base_ = nullptr;
-    mappedLength_ = 0;
+    // Like the pages of a shared mapping, the view's bytes reach the file when it goes.
+    const bool written = WriteBack(0, viewSize_);
+    bytes_.reset();
+    viewOffset_ = 0;
     view_ = nullptr;
     viewSize_ = 0;
-    return result == 0 || Fail(errno);
+    return written;
 }
 
 void MappedFile::Close() {
     if (view_) UnmapView();
     if (handle_ >= 0) close(handle_);
     handle_ = -1;
+    nativePath_.clear();
     size_ = 0;
     name_.clear();
 }

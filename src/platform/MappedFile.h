@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -10,9 +11,13 @@ namespace platform {
 class File;
 
 // A memory mapping of an open file (CreateFileMapping, MapViewOfFile, FlushViewOfFile,
-// UnmapViewOfFile) over mmap. A mapping name is accepted and kept but has no effect. The
-// mapping keeps its own handle of the file, so the File may be closed once it is created. One
-// view at a time. Failures store the errno in SystemError::Last().
+// UnmapViewOfFile). The view is a copy of the file's bytes read into memory when it is mapped,
+// not a system mapping: another process that shortens or rewrites the file meanwhile cannot
+// make a later access fault (with mmap it would raise SIGBUS). A file that shrinks while its
+// view is being read fails the MapView with EIO. A writable view goes back to the file on Flush
+// and when it is unmapped. A mapping name is accepted and kept but has no effect. The mapping
+// keeps its own handle of the file, so the File may be closed once it is created. One view at a
+// time. Failures store the errno in SystemError::Last().
 class MappedFile {
 public:
     enum class Access { Read, ReadWrite };
@@ -48,12 +53,17 @@ public:
     void Close();
 
 private:
+    // Reads the view's bytes from the file; writes `length` of them from `from` back to it.
+    bool ReadView();
+    bool WriteBack(size_t from, size_t length);
+
     int handle_ = -1;
+    std::string nativePath_;
     Access access_ = Access::Read;
     uint64_t size_ = 0;
     std::string name_;
-    void* base_ = nullptr;  // the page-aligned start of the system mapping
-    size_t mappedLength_ = 0;
+    std::unique_ptr<uint8_t[]> bytes_;
+    uint64_t viewOffset_ = 0;
     uint8_t* view_ = nullptr;
     size_t viewSize_ = 0;
 };

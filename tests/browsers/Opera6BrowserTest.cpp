@@ -271,7 +271,8 @@ TEST_F(Opera6BrowserTest, WrittenHotlistsReadBackTheSame) {
     };
     EXPECT_EQ(Entries(profile), expected);
 
-    // Nesting is not limited by the call stack, in either direction.
+    // Nesting is not limited by the call stack, in either direction; folders nest while their
+    // path fits in 260 bytes ("\\d" per level: 130 levels), deeper items stay at level 131.
     BrowserProfile deep;
     constexpr int kLevels = 3000;
     for (int depth = 1; depth <= kLevels; ++depth) Add(deep, "d", "", depth);
@@ -280,9 +281,40 @@ TEST_F(Opera6BrowserTest, WrittenHotlistsReadBackTheSame) {
     ASSERT_EQ(browser.Save(kOutput, &deep), kLevels + 2);
     ASSERT_EQ(browser.Load(kOutput, &profile), kLevels + 2);
     const std::vector<Entry> entries = Entries(profile);
-    EXPECT_EQ(entries[kLevels].depth, kLevels + 1);
-    EXPECT_EQ(entries[kLevels].path.size(), 2u * kLevels + 5);
+    EXPECT_EQ(entries[129].depth, 130);
+    EXPECT_EQ(entries[130].depth, 131);
+    std::string fits;
+    for (int i = 0; i < 130; ++i) fits += "\\d";
+    EXPECT_EQ(entries[kLevels], (Entry{fits + "\\leaf", "http://leaf.example/", 131}));
     EXPECT_EQ(entries.back(), (Entry{"\\after", "http://after.example/", 1}));
+}
+
+// Deeply nested folders, a file of some megabytes that would ask for gigabytes of paths: the
+// items below the deepest level that fits stay there, with one warning, and the adapter reads
+// the next file as usual.
+TEST_F(Opera6BrowserTest, DeeplyNestedFoldersStayAtTheDeepestLevelThatFits) {
+    // 100,000 levels are measured in bench/MemoryBounds.cpp; fewer do here.
+    constexpr int kLevels = 5000;
+    std::string text = "Opera Hotlist version 2.0\n\n";
+    for (int i = 0; i < kLevels; ++i) text += "#FOLDER\n\tNAME=F\n\n";
+    text += "#URL\n\tNAME=Deep\n\tURL=http://deep.example/\n\n";
+    for (int i = 0; i < kLevels; ++i) text += "-\n";
+    text += "#URL\n\tNAME=Out\n\tURL=http://out.example/\n\n";
+    const std::vector<Entry> entries = LoadText(text);
+    ASSERT_EQ(entries.size(), kLevels + 2u);
+    std::string chain;
+    for (int i = 0; i < 130; ++i) chain += "\\F";
+    EXPECT_EQ(entries[129], (Entry{chain, "", 130}));
+    for (size_t i = 130; i < kLevels; ++i) ASSERT_EQ(entries[i].depth, 131) << i;
+    EXPECT_EQ(entries[kLevels], (Entry{chain + "\\Deep", "http://deep.example/", 131}));
+    EXPECT_EQ(entries.back(), (Entry{"\\Out", "http://out.example/", 1}));
+    EXPECT_TRUE(
+        Logged("Opera6Browser::Load 階層が深すぎるので131階層目より深い項目を131階層目に"
+               "読み込みました。(" +
+               kHotlist + ")"));
+
+    EXPECT_EQ(LoadText("#FOLDER\n\tNAME=F\n\n#URL\n\tNAME=A\n\tURL=http://a.example/\n\n"),
+              (std::vector<Entry>{{"\\F", "", 1}, {"\\F\\A", "http://a.example/", 2}}));
 }
 
 TEST_F(Opera6BrowserTest, SaveReportsFilesThatCannotBeWritten) {

@@ -161,3 +161,22 @@ TEST(KrvMapFileNames, MappingNamesReplaceSeparatorsByCharacters) {
     // The trail byte 0x5C of 表 is not a backslash.
     EXPECT_EQ(KrvMapFile::MappingName(Sjis("C:\\表\\a")), Sjis("C__表_a"));
 }
+
+TEST_F(KrvMapFileTest, TheFileChangingAfterItWasReadChangesNothing) {
+    system.MakeFolder("C:\\data");
+    std::string content;
+    for (int i = 0; i < 2000; ++i) content += "line " + std::to_string(i) + "\r\n";
+    system.WriteFile(kPath, content);
+    KrvMapFile file;
+    ASSERT_EQ(file.Open(kPath, KrvMapFile::kModeRead), 1);
+    ASSERT_EQ(file.Attach("view", file.GetFileLength()), 1);
+    // Another process empties, then rewrites the file while its lines are taken.
+    std::filesystem::resize_file(system.Native(kPath), 0);
+    std::string line;
+    std::string read;
+    for (int i = 0; file.ReadLine(line); ++i) {
+        if (i == 1000) system.WriteFile(kPath, "other");
+        read += line + "\r\n";
+    }
+    EXPECT_EQ(read, content);
+}

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -438,4 +439,53 @@ TEST_F(FavoritesFileTest, FailedWritesReportFailure) {
         EXPECT_TRUE(Logged(c.logLine)) << c.logLine;
     }
     EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(FavoritesFileTest, AFileShortenedByAnotherProcessFailsCleanly) {
+    // Records of two lines of 64 bytes each, up to `size` bytes; past 10,000 records they repeat.
+    const auto records = [](size_t size, int& count) {
+        std::string bytes = "size=0\r\n";
+        for (count = 0; bytes.size() < size && count < 10000; ++count) {
+            char record[129];
+            std::snprintf(record, sizeof record,
+                          "0,http://www.example.co.jp/page/%028d\r\n1,%060d\r\n", count, count);
+            bytes += record;
+        }
+        while (bytes.size() < size)
+            bytes.append(bytes, 8, std::min(bytes.size() - 8, size - bytes.size()));
+        return bytes;
+    };
+    const auto halve = [this] {
+        const std::string native = system.Native(kPath);
+        fs::resize_file(native, fs::file_size(native) / 2);
+    };
+    struct Case {
+        const char* what;
+        size_t size;
+        FaultSeam::Operation when;
+        bool failed;  // else a shorter file read whole
+    };
+    const std::vector<Case> cases = {
+        {"before it is opened", 128 * 2000, FaultSeam::Operation::Open, false},
+        {"while it is read", 128 * 2000, FaultSeam::Operation::Read, true},
+        {"50 MB, after it was opened", 50 << 20, FaultSeam::Operation::Read, true},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(system.Native("C:\\Pennawick"));
+        int count = 0;
+        system.WriteFile(kPath, records(c.size, count));
+        FaultSeam::RunBeforeNext(c.when, kPath, halve);
+        URLDB db(0, 0, 30);
+        EXPECT_EQ(file.Load(kPath, db), c.failed ? 0 : 1) << c.what;
+        EXPECT_EQ(Logged("E] KrvMapFile::GetPointerOfMapView *ERROR*: MapViewOfFile"), c.failed)
+            << c.what;
+        if (c.failed) {
+            EXPECT_EQ(db.GetCount(), 0) << c.what;
+        } else {
+            // The records wholly within the first half, and the one cut there.
+            EXPECT_GE(db.GetCount(), count / 2 - 1) << c.what;
+            EXPECT_LE(db.GetCount(), count / 2 + 1) << c.what;
+        }
+        EXPECT_TRUE(Logged("FavoritesFile::Load Stop ")) << c.what;
+    }
 }
