@@ -43,7 +43,6 @@ private:
     std::unique_ptr<FavoritesItem> stamp_;
     EncodingString encoding_;
     // Buffers reused from line to line.
-    std::string lineBuffer_;
     std::string valueBuffer_;
     std::string nameBuffer_;
     std::string urlBuffer_;
