@@ -3,11 +3,16 @@
 // Wine-prefix-shaped folder below $TMPDIR or /tmp (WINEPREFIX points there, never at the real
 // home).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "BenchPrefix.h"
 #include "browsers/MSBrowser.h"
@@ -29,6 +34,12 @@ public:
         const std::string name = "out" + std::to_string(++outputs_);
         std::filesystem::create_directories(root_ + "/drive_c/" + name + "/Microsoft");
         return "C:\\" + name + "\\Microsoft";
+    }
+    // The native path of a fresh output folder, for the floor.
+    std::string NewNativeOutput() {
+        const std::string name = root_ + "/drive_c/out" + std::to_string(++outputs_) + "/Microsoft";
+        std::filesystem::create_directories(name);
+        return name;
     }
 
 private:
@@ -74,6 +85,49 @@ void BM_MSBrowserSave(benchmark::State& state) {
                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_MSBrowserSave)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly();
+
+// The floor: the same folder and files with the same bytes, made by plain mkdir and open, write,
+// close, nothing else.
+void BM_FloorSave(benchmark::State& state) {
+    static Prefix prefix;
+    const int files = static_cast<int>(state.range(0));
+    const std::unique_ptr<BrowserProfile> profile = ExportProfile(files);
+    std::vector<std::pair<std::string, std::string>> shortcuts;  // relative name and bytes
+    for (auto position = profile->GetHeadPosition(); position;) {
+        const FavoritesItem& item = *profile->GetNext(position);
+        if (item.IsFolder()) continue;
+        std::string bytes;
+        for (char c : MSBrowser::ShortcutText(item.GetURL())) {
+            if (c == '\n') bytes += '\r';
+            bytes += c;
+        }
+        shortcuts.emplace_back("/Links/" + item.GetName() + ".url", std::move(bytes));
+    }
+    int count = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string output = prefix.NewNativeOutput();
+        state.ResumeTiming();
+        count = 0;
+        mkdir((output + "/Links").c_str(), 0777);
+        for (const auto& [name, bytes] : shortcuts) {
+            const int fd =
+                open((output + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0) continue;
+            if (write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()))
+                ++count;
+            close(fd);
+        }
+    }
+    if (count != files) state.SkipWithError("not every file written");
+}
+BENCHMARK(BM_FloorSave)
     ->Arg(1000)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond)
