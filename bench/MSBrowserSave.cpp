@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "BenchPrefix.h"
+#include "RatioTable.h"
 #include "browsers/MSBrowser.h"
 #include "platform/Prefix.h"
 #include "support/Log.h"
@@ -137,4 +138,10 @@ BENCHMARK(BM_FloorSave)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return RunWithRatios(argc, argv,
+                         {{"Internet Explorer tree 10k / open+write+close",
+                           "BM_MSBrowserSave/10000", "BM_FloorSave/10000", 1.3},
+                          {"Internet Explorer tree 1k / open+write+close", "BM_MSBrowserSave/1000",
+                           "BM_FloorSave/1000", 1.3}});
+}
