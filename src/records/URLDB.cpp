@@ -152,17 +152,20 @@ void URLDB::BulkAdd(std::unique_ptr<URLInfo>&& record) {
     }
     if (!record || record->GetURL().empty()) return;
     const std::string& url = record->GetURL();
-    if (BulkContains(url) || BulkEqualStored(url)) {
+    // A URL after every stored one (the usual case: files are written in URL order) can be
+    // neither stored nor a stored URL without its slash.
+    const bool pastLast = bulkLast_ == nullptr || bulkLast_->GetURL() < url;
+    if ((!pastLast && BulkContains(url)) || BulkEqualStored(url, pastLast)) {
         LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", url.c_str());
         record.reset();
         return;
     }
     // Add places a URL behind the last one when no stored URL sorts after it.
-    if (bulkLast_ != nullptr && url < bulkLast_->GetURL()) {
-        LogMessage(LOG_V, "URLDB::Add 間に追加する。 (%s)", url.c_str());
-    } else {
+    if (pastLast) {
         LogMessage(LOG_V, "URLDB::Add 最後に追加する。 (%s)", url.c_str());
         bulkLast_ = record.get();
+    } else {
+        LogMessage(LOG_V, "URLDB::Add 間に追加する。 (%s)", url.c_str());
     }
     URLInfo* added = record.get();
     if (bulkTable_.size() < (records_.size() + 1) * 2) BulkGrow();
@@ -198,16 +201,13 @@ bool URLDB::BulkContains(std::string_view url) const {
 
 // FindEqual's question, answered by hash: the lower-case forms with one slash more or less, and
 // the case index for the records with capitals.
-bool URLDB::BulkEqualStored(std::string_view url) const {
-    std::string form = LowerAscii(url);
-    form += '/';
-    if (BulkContains(form)) return true;
+bool URLDB::BulkEqualStored(std::string_view url, bool pastLast) const {
+    if (!pastLast && BulkContains(LowerAscii(url) + "/")) return true;
     if (caseIndex_.Find(url, true).count != 0) return true;
     if (url.back() != '/') return false;
     const std::string_view shorter = url.substr(0, url.size() - 1);
     if (shorter.empty()) return false;
-    form.resize(form.size() - 2);
-    if (BulkContains(form)) return true;
+    if (BulkContains(LowerAscii(shorter))) return true;
     return caseIndex_.Find(URLCaseIndex::Stem(shorter), shorter.back() == '/').count != 0;
 }
 

@@ -101,9 +101,10 @@ private:
     int BytePosition(std::string_view url, bool& exact) const;
     Equals FindEqual(std::string_view url, bool pastLast) const;
     int Merge(int index, const URLInfo& newer, uint32_t equal);
-    // Bulk adding: whether a record with exactly this URL is stored, and entering one.
+    // Bulk adding: whether a record with exactly this URL is stored, whether one the URL equals
+    // is (pastLast: the URL sorts after every stored one), and entering one.
     bool BulkContains(std::string_view url) const;
-    bool BulkEqualStored(std::string_view url) const;
+    bool BulkEqualStored(std::string_view url, bool pastLast) const;
     void BulkInsert(uint32_t record);
     void BulkGrow();
     int MoveIntoOrder(int index);
