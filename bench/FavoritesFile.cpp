@@ -1,8 +1,9 @@
 // FavoritesFile::Load of generated URL database files of 10k, 100k and 1M records in URL order
-// and of 100k shuffled records, FavoritesFile::Save of the 1M database, and beside them a minimal
-// baseline over the same files: map, split the CR LF lines, fill plain structs of 20 fields and
-// append them to a vector. The files are made once by tools/gen_urldb.py in the build folder (or
-// $PENNAWICK_BENCH_DATA); the program runs in a temporary Wine-prefix-shaped folder.
+// and of 100k and 1M shuffled records, FavoritesFile::Save of the 1M database, and beside them a
+// minimal baseline over the same files: map, split the CR LF lines, fill plain structs of 20 fields
+// and append them to a vector. The files are made once by tools/gen_urldb.py in the build folder
+// (or $PENNAWICK_BENCH_DATA); the program runs in a temporary Wine-prefix-shaped folder. After the
+// runs a table gives the shuffled loads against the sorted ones and the loads against the baseline.
 #include "stores/FavoritesFile.h"
 
 #include <benchmark/benchmark.h>
