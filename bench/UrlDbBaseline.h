@@ -52,7 +52,9 @@ inline void FillPlain(PlainRecord& record, int key, std::string_view value) {
     }
 }
 
-inline size_t BaselineLoad(const std::string& path, std::vector<PlainRecord>& records) {
+// Records: a vector, or a deque where one large block must be avoided.
+template <class Records>
+size_t BaselineLoad(const std::string& path, Records& records) {
     platform::File file;
     if (!file.Open(path, platform::File::Mode::Read, false)) return 0;
     platform::MappedFile mapping;
