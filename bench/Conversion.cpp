@@ -308,8 +308,8 @@ BENCHMARK(BM_Conversion)
 
 // Every file below a folder (folders first, in the order walked) and its bytes.
 struct Tree {
-    std::vector<std::string> folders;                        // relative
-    std::vector<std::pair<std::string, std::string>> files;  // relative, bytes
+    std::vector<std::string> folders;                                     // relative
+    std::vector<std::pair<std::string, std::vector<std::string>>> files;  // relative, bytes
 };
 
 Tree ReadTree(const fs::path& root) {
@@ -319,9 +319,15 @@ Tree ReadTree(const fs::path& root) {
         if (entry.is_directory()) {
             tree.folders.push_back(relative);
         } else {
-            std::string bytes(entry.file_size(), '\0');
-            std::ifstream(entry.path(), std::ios::binary).read(bytes.data(), bytes.size());
-            tree.files.emplace_back(relative, std::move(bytes));
+            // Pieces of 64 KiB, which reuse freed memory where one large block would be mapped.
+            std::vector<std::string> pieces;
+            std::ifstream in(entry.path(), std::ios::binary);
+            for (uintmax_t left = entry.file_size(); left > 0;) {
+                std::string& piece = pieces.emplace_back(std::min<uintmax_t>(left, 65536), '\0');
+                in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+                left -= piece.size();
+            }
+            tree.files.emplace_back(relative, std::move(pieces));
         }
     }
     return tree;
@@ -394,8 +400,11 @@ void BM_ConversionFloor(benchmark::State& state) {
             const int fd =
                 open((target + "/" + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd < 0) continue;
-            if (write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()))
-                ++written;
+            bool whole = true;
+            for (const std::string& piece : bytes)
+                whole = whole &&
+                        write(fd, piece.data(), piece.size()) == static_cast<ssize_t>(piece.size());
+            written += whole ? 1 : 0;
             close(fd);
         }
         const Clock::time_point created = Clock::now();
