@@ -120,24 +120,18 @@ bool File::Open(const std::string& path, Mode mode, bool text) {
         SystemError::SetLast(error);
         return false;
     }
-    GiveBuffer();
     return true;
 }
 
-// An exclusive creation only ever opens the regular file it has just made; fopen's "x" creates
-// it in the same open call, without fdopen's status call.
+// An exclusive creation only ever opens the regular file it has just made. fopen's "x" creates
+// it in the same open call, and a stream given its buffer needs no status calls (fdopen's and
+// the first write's), which count when a tree of many small files is written.
 bool File::OpenNew() {
     stream_ = std::fopen(nativePath_.c_str(), "wbxe");
     if (!stream_) return Fail();
-    GiveBuffer();
-    return true;
-}
-
-// A stream given its buffer does not ask the system for the file's block size at the first read
-// or write, which counts when a tree of many small files is read or written.
-void File::GiveBuffer() {
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
     setvbuf(stream_, buffer_.get(), _IOFBF, kBufferSize);
+    return true;
 }
 
 FileSystem::CreateResult File::CreateNew(const std::string& path, bool text) {

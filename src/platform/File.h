@@ -68,11 +68,10 @@ public:
 
 private:
     bool OpenNew();
-    void GiveBuffer();
 
     static constexpr size_t kBufferSize = 4096;
     std::FILE* stream_ = nullptr;
-    // The stream's buffer; it outlives the stream.
+    // The buffer of a stream opened by OpenNew; it outlives the stream.
     std::unique_ptr<char[]> buffer_;
     std::string nativePath_;
     bool text_ = false;

@@ -33,12 +33,6 @@ size_t UrlHash(std::string_view url) {
     return std::hash<std::string_view>{}(url);
 }
 
-// Bits of the hash that the slot does not give, kept beside it so that most probes that do not
-// match are told apart without reading the record.
-uint8_t Tag(size_t hash) {
-    return static_cast<uint8_t>(hash >> 56);
-}
-
 }  // namespace
 
 URLDB::URLDB(int everyusePeriodCode, int genrePeriodCode, int recentThreshold)
@@ -144,10 +138,8 @@ void URLDB::BeginBulkAdd() {
     bulk_ = true;
     bulkFirst_ = records_.size();
     bulkLast_ = urlArray_.empty() ? nullptr : urlArray_.back();
-    size_t size = 1024;
-    while (size < records_.size() * 2) size *= 2;
-    bulkTable_.assign(size, 0);
-    bulkTags_.assign(size, 0);
+    bulkTable_.assign(1024, 0);
+    while (bulkTable_.size() < records_.size() * 2) bulkTable_.resize(bulkTable_.size() * 2);
     for (size_t i = 0; i < records_.size(); ++i) BulkInsert(static_cast<uint32_t>(i));
 }
 
@@ -187,7 +179,6 @@ void URLDB::EndBulkAdd() {
     if (!bulk_) return;
     bulk_ = false;
     std::vector<uint32_t>().swap(bulkTable_);
-    std::vector<uint8_t>().swap(bulkTags_);
     bulkLast_ = nullptr;
     // The stored URLs are unique, so plain byte order is a total order.
     const auto byUrl = [](const URLInfo* a, const URLInfo* b) { return a->GetURL() < b->GetURL(); };
@@ -202,10 +193,8 @@ void URLDB::EndBulkAdd() {
 
 bool URLDB::BulkContains(std::string_view url) const {
     const size_t mask = bulkTable_.size() - 1;
-    const size_t hash = UrlHash(url);
-    const uint8_t tag = Tag(hash);
-    for (size_t slot = hash & mask; bulkTable_[slot] != 0; slot = (slot + 1) & mask) {
-        if (bulkTags_[slot] == tag && records_[bulkTable_[slot] - 1]->GetURL() == url) return true;
+    for (size_t slot = UrlHash(url) & mask; bulkTable_[slot] != 0; slot = (slot + 1) & mask) {
+        if (records_[bulkTable_[slot] - 1]->GetURL() == url) return true;
     }
     return false;
 }
@@ -224,20 +213,16 @@ bool URLDB::BulkEqualStored(std::string_view url, bool pastLast) const {
 
 void URLDB::BulkInsert(uint32_t record) {
     const size_t mask = bulkTable_.size() - 1;
-    const size_t hash = UrlHash(records_[record]->GetURL());
-    size_t slot = hash & mask;
+    size_t slot = UrlHash(records_[record]->GetURL()) & mask;
     while (bulkTable_[slot] != 0) slot = (slot + 1) & mask;
     bulkTable_[slot] = record + 1;
-    bulkTags_[slot] = Tag(hash);
 }
 
 // Doubles the table, keeping at most every other slot taken.
 void URLDB::BulkGrow() {
     const size_t size = bulkTable_.size() * 2;
     std::vector<uint32_t>().swap(bulkTable_);
-    std::vector<uint8_t>().swap(bulkTags_);
     bulkTable_.assign(size, 0);
-    bulkTags_.assign(size, 0);
     for (size_t i = 0; i < records_.size(); ++i) BulkInsert(static_cast<uint32_t>(i));
 }
 

@@ -126,11 +126,10 @@ private:
     int32_t recentEnabled_ = 0;
     std::vector<int32_t> extraOkStatuses_;
     // While bulk adding: the records_ index of the first record added, an open-addressing table
-    // of records_ indexes plus one (0: empty) by URL hash with a byte of each hash, and the record
-    // with the last URL in byte order.
+    // of records_ indexes plus one (0: empty) by URL hash, and the record with the last URL in
+    // byte order.
     bool bulk_ = false;
     size_t bulkFirst_ = 0;
     std::vector<uint32_t> bulkTable_;
-    std::vector<uint8_t> bulkTags_;  // the top byte of each slot's hash
     const URLInfo* bulkLast_ = nullptr;
 };
