@@ -2,15 +2,20 @@
 // folder, never at the real home): start-up with browser detection, import of a urldb.db of 100k
 // records, import of five browser profiles of 10k bookmarks each (Internet Explorer, Netscape
 // 4.x, two Mozilla profiles, Opera 6), and all six output formats. Each step's time and the
-// process's peak memory are reported as counters.
+// process's peak memory are reported as counters; BM_ConversionFloor gives each step's floor on
+// the same machine, and the table after the runs sets the steps against their floors.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -19,10 +24,13 @@
 #include <vector>
 
 #include "BenchPrefix.h"
+#include "RatioTable.h"
+#include "UrlDbBaseline.h"
 #include "app/ConversionWorkflow.h"
 #include "app/ConverterApp.h"
 #include "app/WizardHost.h"
 #include "platform/Cp932.h"
+#include "platform/PathMap.h"
 #include "platform/Prefix.h"
 #include "records/URLDB.h"
 #include "support/UserPrompt.h"
@@ -249,8 +257,13 @@ public:
     int databaseRecords = 0;
 };
 
-void BM_Conversion(benchmark::State& state) {
+Machine& TheMachine() {
     static Machine machine;
+    return machine;
+}
+
+void BM_Conversion(benchmark::State& state) {
+    Machine& machine = TheMachine();
     // The generator's own high-water mark, before any conversion ran.
     static const double setupPeak = PeakMegabytes();
     BenchPrompt prompt;
@@ -293,6 +306,140 @@ BENCHMARK(BM_Conversion)
     ->Repetitions(3)
     ->ReportAggregatesOnly();
 
+// Every file below a folder (folders first, in the order walked) and its bytes.
+struct Tree {
+    std::vector<std::string> folders;                                     // relative
+    std::vector<std::pair<std::string, std::vector<std::string>>> files;  // relative, bytes
+};
+
+Tree ReadTree(const fs::path& root) {
+    Tree tree;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        const std::string relative = fs::relative(entry.path(), root).string();
+        if (entry.is_directory()) {
+            tree.folders.push_back(relative);
+        } else {
+            // Pieces of 64 KiB, which reuse freed memory where one large block would be mapped.
+            std::vector<std::string> pieces;
+            std::ifstream in(entry.path(), std::ios::binary);
+            for (uintmax_t left = entry.file_size(); left > 0;) {
+                std::string& piece = pieces.emplace_back(std::min<uintmax_t>(left, 65536), '\0');
+                in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+                left -= piece.size();
+            }
+            tree.files.emplace_back(relative, std::move(pieces));
+        }
+    }
+    return tree;
+}
+
+// Reads a file whole by open, read, close and counts its lines; -1 when it cannot be opened.
+long ReadLines(const std::string& native) {
+    const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    std::string bytes;
+    char buffer[65536];
+    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;) bytes.append(buffer, got);
+    close(fd);
+    return std::count(bytes.begin(), bytes.end(), '\n');
+}
+
+// The floor of each step on the same machine: the database read into plain structs (the
+// baseline of bench_FavoritesFile); every profile's bookmark files (the shortcut files of the
+// Internet Explorer tree, the Netscape and Opera files) read and split into lines; and the files
+// and folders of a conversion with all six formats (BM_Conversion/1's first output) made again
+// with the same bytes by plain mkdir and open, write, close. Start-up and shutdown have no floor.
+void BM_ConversionFloor(benchmark::State& state) {
+    Machine& machine = TheMachine();
+    std::vector<std::string> inputs;
+    for (const fs::directory_entry& entry :
+         fs::recursive_directory_iterator(machine.Native("users/bench/Favorites"))) {
+        if (entry.is_regular_file()) inputs.push_back(entry.path().string());
+    }
+    for (const char* file :
+         {"Netscape/bench/bookmark.htm", "Opera/opera6.adr",
+          "users/bench/AppData/Mozilla/Profiles/user0/abcd1230.slt/bookmarks.html",
+          "users/bench/AppData/Mozilla/Profiles/user1/abcd1231.slt/bookmarks.html"}) {
+        inputs.push_back(machine.Native(file).string());
+    }
+    const std::string database =
+        platform::PathMap::ToInternal(machine.Native("bench/urldb.db").string());
+    double steps[3] = {};
+    size_t records = 0;
+    long lines = 0;
+    int written = 0;
+    size_t files = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        static int runs = 0;
+        const std::string target = machine.Native("floor" + std::to_string(++runs)).string();
+        fs::create_directories(target);
+        state.ResumeTiming();
+        const Clock::time_point begin = Clock::now();
+        // In blocks, which reuse the memory the conversion has freed instead of mapping more.
+        std::deque<PlainRecord> plain;
+        records = BaselineLoad(database, plain);
+        const Clock::time_point read = Clock::now();
+        // The records and the output's bytes are held one after the other, so that the floor
+        // needs no more memory than the conversion.
+        state.PauseTiming();
+        std::deque<PlainRecord>().swap(plain);
+        state.ResumeTiming();
+        const Clock::time_point profilesBegin = Clock::now();
+        lines = 0;
+        for (const std::string& input : inputs) lines += ReadLines(input);
+        const Clock::time_point profiles = Clock::now();
+        state.PauseTiming();
+        Tree output = ReadTree(machine.Native("out1"));
+        state.ResumeTiming();
+        const Clock::time_point createBegin = Clock::now();
+        written = 0;
+        for (const std::string& folder : output.folders)
+            mkdir((target + "/" + folder).c_str(), 0777);
+        for (const auto& [name, bytes] : output.files) {
+            const int fd =
+                open((target + "/" + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0) continue;
+            bool whole = true;
+            for (const std::string& piece : bytes)
+                whole = whole &&
+                        write(fd, piece.data(), piece.size()) == static_cast<ssize_t>(piece.size());
+            written += whole ? 1 : 0;
+            close(fd);
+        }
+        const Clock::time_point created = Clock::now();
+        files = output.files.size();
+        steps[0] += Milliseconds(read - begin);
+        steps[1] += Milliseconds(profiles - profilesBegin);
+        steps[2] += Milliseconds(created - createBegin);
+        benchmark::DoNotOptimize(lines);
+        state.PauseTiming();
+        output = Tree{};
+        state.ResumeTiming();
+    }
+    if (records != kRecords) state.SkipWithError("urldb.db not fully read");
+    if (written != static_cast<int>(files)) state.SkipWithError("files not written");
+    const char* names[3] = {"import_db_ms", "import_profiles_ms", "create_ms"};
+    for (int i = 0; i < 3; ++i)
+        state.counters[names[i]] = benchmark::Counter(steps[i], benchmark::Counter::kAvgIterations);
+    state.counters["files"] = static_cast<double>(files);
+}
+BENCHMARK(BM_ConversionFloor)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly();
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return RunWithRatios(argc, argv,
+                         {{"whole conversion, six formats / sum of the step floors",
+                           "BM_Conversion/1", "BM_ConversionFloor"},
+                          {"  import urldb.db 100k / plain structs", "BM_Conversion/1",
+                           "BM_ConversionFloor", 0, "import_db_ms"},
+                          {"  import five profiles / read their files", "BM_Conversion/1",
+                           "BM_ConversionFloor", 0, "import_profiles_ms"},
+                          {"  create six formats / open+write+close the same files",
+                           "BM_Conversion/1", "BM_ConversionFloor", 0, "create_ms"}});
+}

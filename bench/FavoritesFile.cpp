@@ -1,8 +1,9 @@
 // FavoritesFile::Load of generated URL database files of 10k, 100k and 1M records in URL order
-// and of 100k shuffled records, FavoritesFile::Save of the 1M database, and beside them a minimal
-// baseline over the same files: map, split the CR LF lines, fill plain structs of 20 fields and
-// append them to a vector. The files are made once by tools/gen_urldb.py in the build folder (or
-// $PENNAWICK_BENCH_DATA); the program runs in a temporary Wine-prefix-shaped folder.
+// and of 100k and 1M shuffled records, FavoritesFile::Save of the 1M database, and beside them a
+// minimal baseline over the same files: map, split the CR LF lines, fill plain structs of 20 fields
+// and append them to a vector. The files are made once by tools/gen_urldb.py in the build folder
+// (or $PENNAWICK_BENCH_DATA); the program runs in a temporary Wine-prefix-shaped folder. After the
+// runs a table gives the shuffled loads against the sorted ones and the loads against the baseline.
 #include "stores/FavoritesFile.h"
 
 #include <benchmark/benchmark.h>
@@ -20,6 +21,8 @@
 #include <vector>
 
 #include "BenchPrefix.h"
+#include "RatioTable.h"
+#include "UrlDbBaseline.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/MappedFile.h"
@@ -108,74 +111,6 @@ void BM_LoadShuffled(benchmark::State& state) {
     BM_Load(state, true);
 }
 
-// The baseline's record: the twenty fields as plain members.
-struct PlainRecord {
-    std::string url, title, displayTitle, responseText, body, user, password;
-    int32_t numbers[13] = {};
-};
-
-int32_t PlainInt(std::string_view text) {
-    int32_t value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
-void FillPlain(PlainRecord& record, int key, std::string_view value) {
-    switch (key) {
-        case 0:
-            record.url.assign(value);
-            break;
-        case 1:
-            record.title.assign(value);
-            break;
-        case 2:
-            record.displayTitle.assign(value);
-            break;
-        case 3:
-            record.responseText.assign(value);
-            break;
-        case 4:
-            record.body.append(value);
-            break;
-        case 15:
-            record.user.assign(value);
-            break;
-        case 16:
-            record.password.assign(value);
-            break;
-        default:
-            record.numbers[key < 15 ? key - 5 : key - 7] = PlainInt(value);
-            break;
-    }
-}
-
-size_t BaselineLoad(const std::string& path, std::vector<PlainRecord>& records) {
-    platform::File file;
-    if (!file.Open(path, platform::File::Mode::Read, false)) return 0;
-    platform::MappedFile mapping;
-    if (!mapping.Create(file, platform::MappedFile::Access::Read, 0, "baseline")) return 0;
-    const uint8_t* view = mapping.MapView();
-    if (!view) return 0;
-    const std::string_view data(reinterpret_cast<const char*>(view), mapping.ViewSize());
-    size_t pos = data.find("\r\n");  // the header
-    pos = pos == std::string_view::npos ? data.size() : pos + 2;
-    int previous = -1;
-    while (pos < data.size()) {
-        size_t end = data.find("\r\n", pos);
-        if (end == std::string_view::npos) end = data.size();
-        const std::string_view line = data.substr(pos, end - pos);
-        pos = end + 2;
-        const size_t comma = line.find(',');
-        if (comma == std::string_view::npos || comma == 0) continue;
-        const int key = PlainInt(line.substr(0, comma));
-        if (key < 0 || key > 19) continue;
-        if (key < previous || records.empty()) records.emplace_back();
-        FillPlain(records.back(), key, line.substr(comma + 1));
-        previous = key;
-    }
-    return records.size();
-}
-
 void BM_Baseline(benchmark::State& state, bool shuffled) {
     const int records = static_cast<int>(state.range(0));
     const std::string path = System().File(records, shuffled);
@@ -216,9 +151,19 @@ void BM_Save(benchmark::State& state) {
 BENCHMARK(BM_BaselineInOrder)->LOAD_SIZES;
 BENCHMARK(BM_LoadInOrder)->LOAD_SIZES;
 BENCHMARK(BM_BaselineShuffled)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadShuffled)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadShuffled)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return RunWithRatios(argc, argv,
+                         {{"urldb.db read 100k random / 100k sorted", "BM_LoadShuffled/100000",
+                           "BM_LoadInOrder/100000", 1.5},
+                          {"urldb.db read 1M random / 1M sorted", "BM_LoadShuffled/1000000",
+                           "BM_LoadInOrder/1000000", 2},
+                          {"urldb.db read 100k sorted / baseline", "BM_LoadInOrder/100000",
+                           "BM_BaselineInOrder/100000"},
+                          {"urldb.db read 100k random / baseline", "BM_LoadShuffled/100000",
+                           "BM_BaselineShuffled/100000"}});
+}

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "BenchPrefix.h"
+#include "RatioTable.h"
 #include "browsers/NNBrowser.h"
 #include "platform/Cp932.h"
 #include "platform/PathMap.h"
@@ -278,4 +279,13 @@ BENCHMARK(BM_WriteBaseline)->Apply(Sizes);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return RunWithRatios(
+        argc, argv,
+        {{"Netscape read 100k Shift-JIS / baseline", "BM_Read/100000/0", "BM_ReadBaseline/100000/0",
+          1},
+         {"Netscape read 100k UTF-8 / baseline", "BM_Read/100000/1", "BM_ReadBaseline/100000/1", 1},
+         {"Netscape read 10k Shift-JIS / baseline", "BM_Read/10000/0", "BM_ReadBaseline/10000/0",
+          1},
+         {"Netscape read 10k UTF-8 / baseline", "BM_Read/10000/1", "BM_ReadBaseline/10000/1", 1}});
+}

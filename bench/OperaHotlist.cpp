@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "BenchPrefix.h"
+#include "RatioTable.h"
 #include "browsers/Opera6Browser.h"
 #include "platform/Clock.h"
 #include "platform/Prefix.h"
@@ -249,4 +250,12 @@ HOTLIST_BENCHMARK(BM_BaselineWrite);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return RunWithRatios(argc, argv,
+                         {{"Opera hotlist read 100k / BM_BaselineRead", "BM_OperaLoad/100000",
+                           "BM_BaselineRead/100000", 1.5},
+                          {"Opera hotlist read 10k / BM_BaselineRead", "BM_OperaLoad/10000",
+                           "BM_BaselineRead/10000", 1.5},
+                          {"Opera hotlist write 100k / BM_BaselineWrite", "BM_OperaSave/100000",
+                           "BM_BaselineWrite/100000"}});
+}

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -81,6 +82,26 @@ std::string ToUtf8(const std::string& sjis) {
     return utf8;
 }
 
+// The next line of the mapped hotlist, ended at LF with one CR before it removed, read in place
+// from the file's read position, which it advances; false at the end of the data.
+bool NextLine(KrvMapFile& file, std::string_view& line) {
+    const char* data = reinterpret_cast<const char*>(file.GetPointer(-1));
+    const int32_t start = file.GetReadPosition();
+    const uint32_t end = file.GetMapSize();
+    if (data == nullptr || start < 0 || static_cast<uint32_t>(start) >= end) return false;
+    const char* first = data + start;
+    const char* feed = static_cast<const char*>(std::memchr(first, '\n', end - start));
+    if (feed == nullptr) {
+        line = std::string_view(first, end - start);
+        file.Seek(0, static_cast<int32_t>(end));
+        return true;
+    }
+    line = std::string_view(first, static_cast<size_t>(feed - first));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    file.Seek(0, static_cast<int32_t>(feed + 1 - data));
+    return true;
+}
+
 std::string CreatedField(int64_t created) {
     char field[32];
     std::snprintf(field, sizeof field, "%10d", static_cast<int>(created));
@@ -153,8 +174,8 @@ int Opera6Browser::analyze_hotlist(KrvMapFile& file, const std::string& folderPa
     uint64_t pathBytes = 0;
     RaiseDepth();
     int count = 0;
-    std::string line;
-    while (!levels.empty() && !GetStopFlag() && file.ReadLine(line, KrvMapFile::LineEnd::Lf)) {
+    std::string_view line;
+    while (!levels.empty() && !GetStopFlag() && NextLine(file, line)) {
         if (StartsWith(line, "#FOLDER") || StartsWith(line, "#URL")) {
             // An item keeps its folder's path twice: as its parent and within its own.
             pathBytes += 2 * (levels.back().size() + 1);
@@ -197,10 +218,10 @@ FavoritesItem* Opera6Browser::make_krvinfo(KrvMapFile& file, const std::string& 
     name.clear();
     url.clear();
     bool named = false;
-    std::string& line = lineBuffer_;
     std::string& value = valueBuffer_;
-    while (!GetStopFlag() && file.ReadLine(line, KrvMapFile::LineEnd::Lf)) {
-        if (line.find('=') == std::string::npos) break;  // the end of the block
+    std::string_view line;
+    while (!GetStopFlag() && NextLine(file, line)) {
+        if (line.find('=') == std::string_view::npos) break;  // the end of the block
         const std::string_view key = AfterIndentation(line);
         if (StartsWith(key, "SHORT NAME=")) continue;
         if (StartsWith(key, "NAME=")) {

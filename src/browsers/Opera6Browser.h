@@ -45,7 +45,6 @@ private:
     int32_t cappedDepth_ = 0;
     EncodingString encoding_;
     // Buffers reused from line to line.
-    std::string lineBuffer_;
     std::string valueBuffer_;
     std::string nameBuffer_;
     std::string urlBuffer_;

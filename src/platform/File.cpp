@@ -54,9 +54,6 @@ int OpenFlags(File::Mode mode) {
 // Opens only regular files, as Windows has nothing else to open in a folder: a folder, a named
 // pipe or a device is refused. Opening does not block, so a pipe without a writer cannot hang.
 int OpenRegularFile(const std::string& nativePath, File::Mode mode) {
-    // An exclusive creation only ever opens the regular file it has just made.
-    if (mode == File::Mode::CreateNew)
-        return open(nativePath.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
     const int descriptor = open(nativePath.c_str(), OpenFlags(mode) | O_NONBLOCK | O_CLOEXEC, 0666);
     if (descriptor < 0) return -1;
     struct stat info {};
@@ -86,6 +83,7 @@ File::~File() {
 
 File::File(File&& other) noexcept
     : stream_(std::exchange(other.stream_, nullptr)),
+      buffer_(std::move(other.buffer_)),
       nativePath_(std::move(other.nativePath_)),
       text_(other.text_),
       writing_(other.writing_) {}
@@ -94,6 +92,7 @@ File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         if (stream_) std::fclose(stream_);
         stream_ = std::exchange(other.stream_, nullptr);
+        buffer_ = std::move(other.buffer_);
         nativePath_ = std::move(other.nativePath_);
         text_ = other.text_;
         writing_ = other.writing_;
@@ -111,6 +110,7 @@ bool File::Open(const std::string& path, Mode mode, bool text) {
         return false;
     }
     if (FaultSeam::ShouldFail(Op::Open, nativePath_)) return Fail();
+    if (mode == Mode::CreateNew) return OpenNew();
     const int descriptor = OpenRegularFile(nativePath_, mode);
     if (descriptor < 0) return Fail();
     stream_ = fdopen(descriptor, ModeText(mode));
@@ -120,6 +120,17 @@ bool File::Open(const std::string& path, Mode mode, bool text) {
         SystemError::SetLast(error);
         return false;
     }
+    return true;
+}
+
+// An exclusive creation only ever opens the regular file it has just made. fopen's "x" creates
+// it in the same open call, and a stream given its buffer needs no status calls (fdopen's and
+// the first write's), which count when a tree of many small files is written.
+bool File::OpenNew() {
+    stream_ = std::fopen(nativePath_.c_str(), "wbxe");
+    if (!stream_) return Fail();
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    setvbuf(stream_, buffer_.get(), _IOFBF, kBufferSize);
     return true;
 }
 

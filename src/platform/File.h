@@ -69,7 +69,12 @@ public:
     static bool WriteWhole(const std::string& path, std::string_view content, bool text);
 
 private:
+    bool OpenNew();
+
+    static constexpr size_t kBufferSize = 4096;
     std::FILE* stream_ = nullptr;
+    // The buffer of a stream opened by OpenNew; it outlives the stream.
+    std::unique_ptr<char[]> buffer_;
     std::string nativePath_;
     bool text_ = false;
     bool writing_ = false;

@@ -1,6 +1,7 @@
 #include "records/URLDB.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "platform/Clock.h"
@@ -26,6 +27,10 @@ std::string LowerAscii(std::string_view text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return lower;
+}
+
+size_t UrlHash(std::string_view url) {
+    return std::hash<std::string_view>{}(url);
 }
 
 }  // namespace
@@ -127,6 +132,98 @@ URLDB::Equals URLDB::FindEqual(std::string_view url, bool pastLast) const {
         }
     }
     return equals;
+}
+
+void URLDB::BeginBulkAdd() {
+    bulk_ = true;
+    bulkFirst_ = records_.size();
+    bulkLast_ = urlArray_.empty() ? nullptr : urlArray_.back();
+    bulkTable_.assign(1024, 0);
+    while (bulkTable_.size() < records_.size() * 2) bulkTable_.resize(bulkTable_.size() * 2);
+    for (size_t i = 0; i < records_.size(); ++i) BulkInsert(static_cast<uint32_t>(i));
+}
+
+// Add(record, false) with the searches of the sorted array replaced by hash lookups: a stored
+// record equal to the URL drops it, else it is kept and offered to the lists in arrival order.
+void URLDB::BulkAdd(std::unique_ptr<URLInfo>&& record) {
+    if (!bulk_) {
+        Add(std::move(record), false);
+        return;
+    }
+    if (!record || record->GetURL().empty()) return;
+    const std::string& url = record->GetURL();
+    // A URL after every stored one (the usual case: files are written in URL order) can be
+    // neither stored nor a stored URL without its slash.
+    const bool pastLast = bulkLast_ == nullptr || bulkLast_->GetURL() < url;
+    if ((!pastLast && BulkContains(url)) || BulkEqualStored(url, pastLast)) {
+        LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", url.c_str());
+        record.reset();
+        return;
+    }
+    // Add places a URL behind the last one when no stored URL sorts after it.
+    if (pastLast) {
+        LogMessage(LOG_V, "URLDB::Add 最後に追加する。 (%s)", url.c_str());
+        bulkLast_ = record.get();
+    } else {
+        LogMessage(LOG_V, "URLDB::Add 間に追加する。 (%s)", url.c_str());
+    }
+    URLInfo* added = record.get();
+    if (bulkTable_.size() < (records_.size() + 1) * 2) BulkGrow();
+    records_.push_back(std::move(record));
+    BulkInsert(static_cast<uint32_t>(records_.size() - 1));
+    if (HasCapital(url)) caseIndex_.Insert(added);
+    Offer(added, false);
+}
+
+void URLDB::EndBulkAdd() {
+    if (!bulk_) return;
+    bulk_ = false;
+    std::vector<uint32_t>().swap(bulkTable_);
+    bulkLast_ = nullptr;
+    // The stored URLs are unique, so plain byte order is a total order.
+    const auto byUrl = [](const URLInfo* a, const URLInfo* b) { return a->GetURL() < b->GetURL(); };
+    const size_t before = urlArray_.size();
+    urlArray_.reserve(records_.size());
+    for (size_t i = bulkFirst_; i < records_.size(); ++i) urlArray_.push_back(records_[i].get());
+    const auto added = urlArray_.begin() + static_cast<std::ptrdiff_t>(before);
+    // A file written by the program is in URL order already.
+    if (!std::is_sorted(added, urlArray_.end(), byUrl)) std::sort(added, urlArray_.end(), byUrl);
+    std::inplace_merge(urlArray_.begin(), added, urlArray_.end(), byUrl);
+}
+
+bool URLDB::BulkContains(std::string_view url) const {
+    const size_t mask = bulkTable_.size() - 1;
+    for (size_t slot = UrlHash(url) & mask; bulkTable_[slot] != 0; slot = (slot + 1) & mask) {
+        if (records_[bulkTable_[slot] - 1]->GetURL() == url) return true;
+    }
+    return false;
+}
+
+// FindEqual's question, answered by hash: the lower-case forms with one slash more or less, and
+// the case index for the records with capitals.
+bool URLDB::BulkEqualStored(std::string_view url, bool pastLast) const {
+    if (!pastLast && BulkContains(LowerAscii(url) + "/")) return true;
+    if (caseIndex_.Find(url, true).count != 0) return true;
+    if (url.back() != '/') return false;
+    const std::string_view shorter = url.substr(0, url.size() - 1);
+    if (shorter.empty()) return false;
+    if (BulkContains(LowerAscii(shorter))) return true;
+    return caseIndex_.Find(URLCaseIndex::Stem(shorter), shorter.back() == '/').count != 0;
+}
+
+void URLDB::BulkInsert(uint32_t record) {
+    const size_t mask = bulkTable_.size() - 1;
+    size_t slot = UrlHash(records_[record]->GetURL()) & mask;
+    while (bulkTable_[slot] != 0) slot = (slot + 1) & mask;
+    bulkTable_[slot] = record + 1;
+}
+
+// Doubles the table, keeping at most every other slot taken.
+void URLDB::BulkGrow() {
+    const size_t size = bulkTable_.size() * 2;
+    std::vector<uint32_t>().swap(bulkTable_);
+    bulkTable_.assign(size, 0);
+    for (size_t i = 0; i < records_.size(); ++i) BulkInsert(static_cast<uint32_t>(i));
 }
 
 // Merges a newer record into the stored one, which is one of `equal` records the newer URL

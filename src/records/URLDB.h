@@ -41,6 +41,15 @@ public:
     // record too, so that no two records ever compare equal.
     int Add(std::unique_ptr<URLInfo>&& record, bool update);
 
+    // Loading many records: between BeginBulkAdd and EndBulkAdd, BulkAdd does what Add(record,
+    // false) would do one record after another (the same records kept, the same log lines, the
+    // same lists), but finds stored URLs through a hash table and sorts the new records once at
+    // the end, so that records in any order load in n log n. Nothing else may be called between
+    // the two; EndBulkAdd leaves the database as the Add calls would have.
+    void BeginBulkAdd();
+    void BulkAdd(std::unique_ptr<URLInfo>&& record);
+    void EndBulkAdd();
+
     // The stored record that compares equal to the URL (the byte-exact one first, else the
     // first in URL order), or null.
     URLInfo* GetURLInfo(std::string_view url);
@@ -92,6 +101,12 @@ private:
     int BytePosition(std::string_view url, bool& exact) const;
     Equals FindEqual(std::string_view url, bool pastLast) const;
     int Merge(int index, const URLInfo& newer, uint32_t equal);
+    // Bulk adding: whether a record with exactly this URL is stored, whether one the URL equals
+    // is (pastLast: the URL sorts after every stored one), and entering one.
+    bool BulkContains(std::string_view url) const;
+    bool BulkEqualStored(std::string_view url, bool pastLast) const;
+    void BulkInsert(uint32_t record);
+    void BulkGrow();
     int MoveIntoOrder(int index);
 
     // The records, owned in the order they arrived.
@@ -110,4 +125,11 @@ private:
     int32_t recentThreshold_ = 0;
     int32_t recentEnabled_ = 0;
     std::vector<int32_t> extraOkStatuses_;
+    // While bulk adding: the records_ index of the first record added, an open-addressing table
+    // of records_ indexes plus one (0: empty) by URL hash, and the record with the last URL in
+    // byte order.
+    bool bulk_ = false;
+    size_t bulkFirst_ = 0;
+    std::vector<uint32_t> bulkTable_;
+    const URLInfo* bulkLast_ = nullptr;
 };

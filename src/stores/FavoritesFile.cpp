@@ -96,7 +96,7 @@ public:
     // Hands the record being filled to the database, which drops it when its URL is empty or
     // already there.
     void Finish() {
-        if (record_) database_.Add(std::move(record_), false);
+        if (record_) database_.BulkAdd(std::move(record_));
         record_.reset();
         previousKey_ = -1;
     }
@@ -274,6 +274,7 @@ int FavoritesFile::Load(const std::string& path, URLDB& database) {
         if (map.ReadLine(line) && line.compare(0, 5, "size=") == 0) {
             LogMessage(LOG_D, "FavoritesFile::Load 読込時のURL数 (%s) ", line.c_str());
             RecordReader reader(database);
+            database.BeginBulkAdd();
             bool reading = true;
             try {
                 while (reading && !KrvMapFile::GetFailureFlag() && map.ReadLine(line)) {
@@ -285,6 +286,7 @@ int FavoritesFile::Load(const std::string& path, URLDB& database) {
                 // Out of memory: the records added so far stay, the one being read is dropped.
             }
             reader.Drop();
+            database.EndBulkAdd();
         } else {
             LogMessage(LOG_W, "FavoritesFile::Load フォーマットが違うファイルが読み込まれました。");
         }

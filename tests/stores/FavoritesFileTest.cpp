@@ -489,3 +489,82 @@ TEST_F(FavoritesFileTest, AFileShortenedByAnotherProcessFailsCleanly) {
         EXPECT_TRUE(Logged("FavoritesFile::Load Stop ")) << c.what;
     }
 }
+
+// Loading a file must keep what adding its records one by one keeps, whatever their order:
+// repeats and case or slash variants of a URL, records without a URL, and a database that
+// already holds records. Compared: every record in order, the lists, what lookups find and
+// the database's log lines.
+TEST_F(FavoritesFileTest, LoadingMatchesAddingOneByOne) {
+    const std::string stems[] = {"http://a.jp/x", "http://a.jp/x.html", "http://b.jp/",
+                                 "http://b.jp", "http://c.jp/page"};
+    const auto dbLog = [&](size_t from) {
+        std::string lines;
+        const std::string log = system.ReadFile("C:\\Pennawick\\LogTue.log").substr(from);
+        for (size_t pos = log.find("URLDB::"); pos != std::string::npos;
+             pos = log.find("URLDB::", pos + 1)) {
+            lines += log.substr(pos, log.find('\n', pos) - pos) + "\n";
+        }
+        return lines;
+    };
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        std::mt19937 random(seed);
+        std::vector<std::string> urls;
+        for (int i = 0; i < 60; ++i) {
+            std::string url = stems[random() % std::size(stems)];
+            for (char& c : url)
+                if (c >= 'a' && c <= 'z' && random() % 6 == 0) c = static_cast<char>(c - 32);
+            url += std::string(random() % 3, '/');
+            urls.push_back(random() % 12 == 0 ? std::string() : url);
+        }
+        const auto record = [&](size_t i) {
+            auto r = std::make_unique<URLInfo>(urls[i]);
+            r->SetTitle("t" + std::to_string(i));
+            r->SetReferenceCount(static_cast<int32_t>(i * 7 % 11));
+            r->SetHttpStatus(200);
+            r->SetEveryuseEnabled(1);
+            r->SetGenre(static_cast<int32_t>(i % 3));
+            return r;
+        };
+        const size_t stored = seed % 3 == 0 ? 10 : 0;  // added before the file is loaded
+        std::string bytes = "size=0\r\n";
+        for (size_t i = stored; i < urls.size(); ++i) {
+            bytes += "0," + urls[i] + "\r\n1,t" + std::to_string(i) + "\r\n6," +
+                     std::to_string(i * 7 % 11) + "\r\n8,200\r\n12,1\r\n19," +
+                     std::to_string(i % 3) + "\r\n";
+        }
+        system.WriteFile(kPath, bytes);
+
+        URLDB added(0, 0, 30);
+        URLDB loaded(0, 0, 30);
+        for (size_t i = 0; i < stored; ++i) {
+            added.Add(record(i), false);
+            loaded.Add(record(i), false);
+        }
+        size_t logStart = system.ReadFile("C:\\Pennawick\\LogTue.log").size();
+        added.SetRecentEnabled(0);
+        for (size_t i = stored; i < urls.size(); ++i) added.Add(record(i), false);
+        added.SetRecentEnabled(1);
+        const std::string addLog = dbLog(logStart);
+        logStart = system.ReadFile("C:\\Pennawick\\LogTue.log").size();
+        ASSERT_EQ(file.Load(kPath, loaded), 1);
+        EXPECT_EQ(dbLog(logStart), addLog) << seed;
+
+        EXPECT_EQ(Saved(loaded), Saved(added)) << seed;
+        for (size_t list = 0; list < URLDB::kEveryuseListCount; ++list) {
+            const auto& a = added.GetEveryuseList(list);
+            const auto& l = loaded.GetEveryuseList(list);
+            ASSERT_EQ(l.size(), a.size()) << seed;
+            for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(l[i]->GetTitle(), a[i]->GetTitle());
+        }
+        for (const std::string& url : urls) {
+            for (const std::string& probe : {url, url + "/", url + "X"}) {
+                const URLInfo* a = added.GetURLInfo(probe);
+                const URLInfo* l = loaded.GetURLInfo(probe);
+                ASSERT_EQ(l == nullptr, a == nullptr) << probe;
+                if (a) {
+                    EXPECT_EQ(l->GetTitle(), a->GetTitle()) << probe;
+                }
+            }
+        }
+    }
+}
