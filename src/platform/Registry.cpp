@@ -8,7 +8,6 @@
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/Cp932.h"
@@ -21,14 +20,34 @@ namespace platform {
 
 namespace registry_detail {
 
+// A value whose folded name and data are ranges of its Store's text. Offsets rather than
+// strings keep millions of tiny values within a small multiple of the file's size.
 struct Value {
+    uint32_t owner = 0;  // while a file is parsed: the key line the value followed
+    uint32_t name = 0, nameSize = 0;
+    uint32_t data = 0, dataSize = 0;
     uint32_t type = kRegNone;
     bool isString = false;  // data holds text (REG_SZ, REG_EXPAND_SZ and their hex forms)
-    std::u16string data;
+};
+
+struct Store {
+    std::u16string text;        // folded key paths, folded value names and value data
+    std::vector<Value> values;  // grouped by key, each key's values sorted by name, unique
+
+    std::u16string_view Text(uint32_t at, uint32_t size) const {
+        return std::u16string_view(text).substr(at, size);
+    }
 };
 
 struct Key {
-    std::unordered_map<std::u16string, Value> values;  // by folded name
+    const Store* store = nullptr;
+    uint32_t first = 0, count = 0;  // the key's values in store->values
+};
+
+// A key of a Wine registry file, found by its folded path in the Store's text.
+struct PathKey {
+    uint32_t path = 0, pathSize = 0;
+    Key key;
 };
 
 // Only the keys the file names are stored, so memory follows the file's size however deep its
@@ -36,21 +55,28 @@ struct Key {
 struct Hive {
     bool loaded = false;  // the file was there and had the right header
     bool win64 = false;
-    std::map<std::u16string, std::unique_ptr<Key>> keys;  // by folded path
-    Key empty;  // stands for the root and for keys that only hold subkeys
+    Store store;
+    std::vector<PathKey> keys;  // sorted by path, unique
+    Key empty;                  // stands for the root and for keys that only hold subkeys
 
     // A binary hive is read key by key as keys are opened: `keys` stays empty and `read` keeps
     // each key looked up (null when missing) for as long as the hive lives.
     std::unique_ptr<HiveFile> file;
     std::vector<std::u16string> mount;  // folded path of the key the file's root stands for
     mutable std::mutex readMutex;
-    mutable std::map<std::u16string, std::unique_ptr<Key>> read;
+    struct ReadKey {
+        Store store;
+        Key key;
+    };
+    mutable std::map<std::u16string, std::unique_ptr<ReadKey>> read;
 };
 
 }  // namespace registry_detail
 
 using registry_detail::Hive;
 using registry_detail::Key;
+using registry_detail::PathKey;
+using registry_detail::Store;
 using registry_detail::Value;
 
 namespace {
@@ -81,6 +107,21 @@ std::vector<std::u16string> SplitPath(std::u16string_view path) {
         start = end + 1;
     }
     return parts;
+}
+
+// SplitPath and JoinPath in one pass, appending to `out` without a string per component.
+void AppendNormalPath(std::u16string_view path, std::u16string& out) {
+    const size_t start = out.size();
+    bool pending = false;  // a separator is due before the next unit
+    for (const char16_t unit : path) {
+        if (unit == u'\\') {
+            pending = out.size() > start;
+            continue;
+        }
+        if (pending) out += u'\\';
+        pending = false;
+        out += FoldUnit(unit);
+    }
 }
 
 std::u16string JoinPath(const std::vector<std::u16string>& parts, size_t from = 0) {
@@ -206,8 +247,10 @@ bool ParseTypeSuffix(std::string_view data, size_t& pos, uint32_t& type) {
 }
 
 // The data after "=": a string, str:/str(N):, dword: or hex:/hex(N):. False when malformed.
-bool ParseData(std::string_view data, LineReader& reader, Value& value) {
+// Appends the data to `text`, where value.data points.
+bool ParseData(std::string_view data, LineReader& reader, Value& value, std::u16string& text) {
     size_t pos = 0;
+    value.data = static_cast<uint32_t>(text.size());
     if (data.starts_with("\"") || data.starts_with("str")) {
         value.type = kRegSz;
         if (data[0] != '"') {
@@ -217,7 +260,7 @@ bool ParseData(std::string_view data, LineReader& reader, Value& value) {
         }
         ++pos;
         value.isString = value.type == kRegSz || value.type == kRegExpandSz;
-        return Unescape(data, pos, '"', value.data);
+        return Unescape(data, pos, '"', text);
     }
     if (data.starts_with("dword:")) {
         value.type = kRegDword;
@@ -236,7 +279,7 @@ bool ParseData(std::string_view data, LineReader& reader, Value& value) {
                     static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                           (static_cast<unsigned char>(bytes[i + 1]) << 8));
                 if (unit == 0) break;
-                value.data += unit;
+                text += unit;
             }
         }
         return true;
@@ -244,20 +287,63 @@ bool ParseData(std::string_view data, LineReader& reader, Value& value) {
     return false;
 }
 
-Key* EnsureKey(Hive& hive, const std::u16string& path) {
-    std::unique_ptr<Key>& slot = hive.keys[path];
-    if (!slot) slot = std::make_unique<Key>();
-    return slot.get();
+void ParseValueLine(std::string_view line, LineReader& reader, uint32_t owner, Store& store) {
+    const size_t mark = store.text.size();
+    Value value;
+    value.owner = owner;
+    value.name = static_cast<uint32_t>(mark);
+    size_t pos = 1;
+    bool ok = line[0] != '"' || Unescape(line, pos, '"', store.text);
+    for (size_t i = mark; i < store.text.size(); ++i) store.text[i] = FoldUnit(store.text[i]);
+    value.nameSize = static_cast<uint32_t>(store.text.size() - mark);
+    ok = ok && pos < line.size() && line[pos] == '=' &&
+         ParseData(line.substr(pos + 1), reader, value, store.text);
+    if (!ok) {
+        store.text.resize(mark);
+        return;
+    }
+    value.dataSize = static_cast<uint32_t>(store.text.size() - value.data);
+    store.values.push_back(value);
 }
 
-void ParseValueLine(std::string_view line, LineReader& reader, Key& key) {
-    std::u16string name;
-    size_t pos = 1;
-    if (line[0] == '"' && !Unescape(line, pos, '"', name)) return;
-    if (pos >= line.size() || line[pos] != '=') return;
-    Value value;
-    if (!ParseData(line.substr(pos + 1), reader, value)) return;
-    key.values[Fold(name)] = std::move(value);
+// Merges key lines naming the same path into the first of them, and keeps the last of values
+// whose names are equal, as a file read line by line into a map would.
+void Index(std::vector<PathKey>& lines, Hive& hive) {
+    Store& store = hive.store;
+    auto path = [&](const PathKey& key) { return store.Text(key.path, key.pathSize); };
+    std::vector<uint32_t> order(lines.size());
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](uint32_t a, uint32_t b) { return path(lines[a]) < path(lines[b]); });
+    std::vector<uint32_t> merged(lines.size());
+    for (uint32_t i : order) {
+        if (hive.keys.empty() || path(hive.keys.back()) != path(lines[i]))
+            hive.keys.push_back(lines[i]);
+        merged[i] = static_cast<uint32_t>(hive.keys.size() - 1);
+    }
+    order = {};
+    lines = {};
+    std::vector<Value>& values = store.values;
+    for (Value& value : values) value.owner = merged[value.owner];
+    merged = {};
+    auto name = [&](const Value& value) { return store.Text(value.name, value.nameSize); };
+    std::stable_sort(values.begin(), values.end(), [&](const Value& a, const Value& b) {
+        return a.owner != b.owner ? a.owner < b.owner : name(a) < name(b);
+    });
+    size_t kept = 0;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const bool last = i + 1 == values.size() || values[i + 1].owner != values[i].owner ||
+                          name(values[i + 1]) != name(values[i]);
+        if (last) values[kept++] = values[i];
+    }
+    values.resize(kept);
+    values.shrink_to_fit();
+    for (PathKey& key : hive.keys) key.key.store = &store;
+    for (uint32_t i = 0; i < kept; ++i) {
+        Key& key = hive.keys[values[i].owner].key;
+        if (key.count++ == 0) key.first = i;
+    }
+    hive.keys.shrink_to_fit();
 }
 
 void Parse(std::string_view text, Hive& hive) {
@@ -265,8 +351,10 @@ void Parse(std::string_view text, Hive& hive) {
     std::string_view line;
     if (!reader.Next(line) || line != kHeader) return;
     hive.loaded = true;
-    Key* current = nullptr;
+    std::vector<PathKey> lines;  // each key line in file order
+    bool current = false;
     bool seenKey = false;
+    std::u16string path;
     while (reader.Next(line)) {
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '#') {
@@ -275,14 +363,23 @@ void Parse(std::string_view text, Hive& hive) {
         }
         if (line[0] == '[') {
             seenKey = true;
-            std::u16string path;
+            path.clear();
             size_t pos = 1;
-            current = Unescape(line, pos, ']', path) ? EnsureKey(hive, JoinPath(SplitPath(path)))
-                                                     : nullptr;
+            current = Unescape(line, pos, ']', path);
+            if (current) {
+                PathKey key;
+                key.path = static_cast<uint32_t>(hive.store.text.size());
+                AppendNormalPath(path, hive.store.text);
+                key.pathSize = static_cast<uint32_t>(hive.store.text.size() - key.path);
+                lines.push_back(key);
+            }
             continue;
         }
-        if (current && (line[0] == '"' || line[0] == '@')) ParseValueLine(line, reader, *current);
+        if (current && (line[0] == '"' || line[0] == '@'))
+            ParseValueLine(line, reader, static_cast<uint32_t>(lines.size() - 1), hive.store);
     }
+    path = {};
+    Index(lines, hive);
 }
 
 bool ReadFile(const std::string& path, std::string& content) {
@@ -370,31 +467,44 @@ std::shared_ptr<const Hive> GetHive(RegistryRoot root) {
 // The key below a hive file's root, read once.
 const Key* FindInFile(const Hive& hive, const std::vector<std::u16string>& parts) {
     std::lock_guard<std::mutex> lock(hive.readMutex);
-    std::unique_ptr<Key>& slot = hive.read[JoinPath(parts)];
-    if (slot) return slot.get();
+    std::unique_ptr<Hive::ReadKey>& slot = hive.read[JoinPath(parts)];
+    if (slot) return &slot->key;
     size_t node = hive.file->Root();
     for (const std::u16string& part : parts) {
         node = hive.file->Child(node, part);
         if (node == 0) return nullptr;
     }
-    slot = std::make_unique<Key>();
+    slot = std::make_unique<Hive::ReadKey>();
+    Store& store = slot->store;
     for (HiveFile::Value& stored : hive.file->Values(node)) {
         Value value;
         value.type = stored.type;
         value.isString = stored.type == kRegSz || stored.type == kRegExpandSz;
+        value.name = static_cast<uint32_t>(store.text.size());
+        for (const char16_t unit : stored.name) store.text += FoldUnit(unit);
+        value.nameSize = static_cast<uint32_t>(store.text.size() - value.name);
+        value.data = static_cast<uint32_t>(store.text.size());
         if (value.isString) {
             for (size_t i = 0; i + 1 < stored.data.size(); i += 2) {
                 const char16_t unit =
                     static_cast<char16_t>(static_cast<unsigned char>(stored.data[i]) |
                                           (static_cast<unsigned char>(stored.data[i + 1]) << 8));
                 if (unit == 0) break;
-                value.data += unit;
+                store.text += unit;
             }
         }
-        // The first of two values whose names differ only in case, as a lookup finds it.
-        slot->values.emplace(Fold(stored.name), std::move(value));
+        value.dataSize = static_cast<uint32_t>(store.text.size() - value.data);
+        store.values.push_back(value);
     }
-    return slot.get();
+    // The first of two values whose names differ only in case, as a lookup finds it.
+    auto name = [&](const Value& value) { return store.Text(value.name, value.nameSize); };
+    std::stable_sort(store.values.begin(), store.values.end(),
+                     [&](const Value& a, const Value& b) { return name(a) < name(b); });
+    auto end = std::unique(store.values.begin(), store.values.end(),
+                           [&](const Value& a, const Value& b) { return name(a) == name(b); });
+    store.values.erase(end, store.values.end());
+    slot->key = {&store, 0, static_cast<uint32_t>(store.values.size())};
+    return &slot->key;
 }
 
 const Key* FindKey(const Hive& hive, const std::u16string& path) {
@@ -407,12 +517,22 @@ const Key* FindKey(const Hive& hive, const std::u16string& path) {
         parts.erase(parts.begin(), parts.begin() + hive.mount.size());
         return FindInFile(hive, parts);
     }
-    if (auto found = hive.keys.find(path); found != hive.keys.end()) return found->second.get();
+    const Store& store = hive.store;
+    auto first = [&](std::u16string_view wanted) {
+        return std::lower_bound(hive.keys.begin(), hive.keys.end(), wanted,
+                                [&](const PathKey& key, std::u16string_view text) {
+                                    return store.Text(key.path, key.pathSize) < text;
+                                });
+    };
+    auto found = first(path);
+    if (found != hive.keys.end() && store.Text(found->path, found->pathSize) == path)
+        return &found->key;
     if (path.empty()) return &hive.empty;
     // Keys that only hold subkeys are not written: such a key exists when a descendant does.
     const std::u16string below = path + u'\\';
-    auto next = hive.keys.lower_bound(below);
-    if (next != hive.keys.end() && next->first.starts_with(below)) return &hive.empty;
+    auto next = first(below);
+    if (next != hive.keys.end() && store.Text(next->path, next->pathSize).starts_with(below))
+        return &hive.empty;
     return nullptr;
 }
 
@@ -438,11 +558,20 @@ RegistryRead RegistryKey::ReadString(std::string_view name, size_t limit, std::s
                                      uint32_t* type) const {
     value.clear();
     if (!key_) return RegistryRead::NotFound;
-    auto found = key_->values.find(Fold(Cp932::ToUtf16(name)));
-    if (found == key_->values.end()) return RegistryRead::NotFound;
-    if (type) *type = found->second.type;
-    if (!found->second.isString) return RegistryRead::WrongType;
-    std::u16string_view data = found->second.data;
+    if (key_->count == 0) return RegistryRead::NotFound;
+    const Store& store = *key_->store;
+    const std::u16string wanted = Fold(Cp932::ToUtf16(name));
+    const Value* begin = store.values.data() + key_->first;
+    const Value* end = begin + key_->count;
+    const Value* found =
+        std::lower_bound(begin, end, wanted, [&](const Value& value, const std::u16string& text) {
+            return store.Text(value.name, value.nameSize) < text;
+        });
+    if (found == end || store.Text(found->name, found->nameSize) != wanted)
+        return RegistryRead::NotFound;
+    if (type) *type = found->type;
+    if (!found->isString) return RegistryRead::WrongType;
+    std::u16string_view data = store.Text(found->data, found->dataSize);
     data = data.substr(0, data.find(u'\0'));  // the ANSI text ends at the first zero
     std::string text = Cp932::FromUtf16(data);
     if (text.size() + 1 > limit) return RegistryRead::TooLong;
