@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // One bookmark, folder or separator as read from or written to a browser. A folder has an empty
@@ -30,7 +31,7 @@ public:
     // Seconds since 1970 UTC; setting it also refreshes the text "%Y/%m/%d %H:%M:%S" in local
     // time.
     int64_t GetCreated() const { return created_; }
-    const std::string& GetCreatedText() const { return createdText_; }
+    const std::string& GetCreatedText() const;
     void SetCreated(int64_t seconds);
 
     bool IsFolder() const { return url_.empty(); }
@@ -44,5 +45,7 @@ private:
     int32_t depth_ = 0;
     int32_t reserved_ = 0;
     int64_t created_ = 0;
-    std::string createdText_;
+    // Shared by copies: readers stamp millions of items by copying one, and the text never
+    // changes once made.
+    std::shared_ptr<const std::string> createdText_;
 };
