@@ -1,19 +1,22 @@
 // Renders every page of the wizard, as a user sees it after each step of a whole conversion of
 // the sample system, to PNG files: wizard_screenshots STAGE PNGFOLDER. STAGE is the program's
 // folder (urldb.db, settings and log files) and holds the output folder "Output"; WINEPREFIX
-// names the sample system. Messages are answered by the scripted prompt and listed on stdout.
+// names the sample system, or PENNAWICK_WINDOWS a sample Windows drive of one user. Messages are
+// answered by the scripted prompt and listed on stdout.
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QTreeWidget>
 #include <cstdio>
+#include <cstdlib>
 
 #include "ScriptedUserPrompt.h"
 #include "app/ConverterApp.h"
 #include "app/WizardHost.h"
 #include "platform/Cp932.h"
 #include "platform/PathMap.h"
+#include "platform/WindowsRoot.h"
 #include "wizard/ConversionWizard.h"
 
 namespace {
@@ -78,6 +81,15 @@ int main(int argc, char* argv[]) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: wizard_screenshots STAGE PNGFOLDER\n");
         return 2;
+    }
+    if (const char* root = std::getenv("PENNAWICK_WINDOWS")) {
+        platform::WindowsRootOptions drive;
+        drive.root = root;
+        if (const std::string error = platform::WindowsRoot::Use(drive); !error.empty()) {
+            std::fprintf(stderr, "wizard_screenshots: %s\n",
+                         platform::Cp932::ToUtf8(error).c_str());
+            return 1;
+        }
     }
     const QString stage = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(stage + QStringLiteral("/Output"));
