@@ -52,6 +52,8 @@ class Machine {
 public:
     Machine() {
         root_ = MakeBenchPrefix();
+        // The program's folder holds the portable marker, so that it finds urldb.db beside it.
+        Write(Native("bench/portable"), "");
         WriteRegistry();
         WriteDatabase();
         WriteFavorites();
