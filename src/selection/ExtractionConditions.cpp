@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <string_view>
 #include <unordered_set>
 
 #include "browsers/BrowserProfile.h"
@@ -39,6 +40,14 @@ int32_t DepthShift(const BrowserProfile& profile) {
         shallowest = std::min(shallowest, item->GetDepth());
     }
     return shallowest == std::numeric_limits<int32_t>::max() ? 0 : 1 - shallowest;
+}
+
+size_t ItemCount(const std::vector<BrowserProfile*>& profiles) {
+    size_t count = 0;
+    for (const BrowserProfile* profile : profiles) {
+        if (profile != nullptr) count += static_cast<size_t>(profile->GetCount());
+    }
+    return count;
 }
 
 }  // namespace
@@ -110,7 +119,9 @@ void ExtractionConditions::ExtractToProfile(const URLDB& database,
                                             const std::vector<BrowserProfile*>& profiles,
                                             BrowserProfile& exportProfile) const {
     const TimeLimits limits = ComputeLimits(platform::Clock::Now());
-    std::unordered_set<std::string> takenPaths;
+    // Views of the source items' paths, which outlive the extraction: no path is copied.
+    std::unordered_set<std::string_view> takenPaths;
+    takenPaths.reserve(ItemCount(profiles));
     bool noItems = true;
     for (const BrowserProfile* profile : profiles) {
         if (profile == nullptr) continue;
@@ -146,7 +157,8 @@ void ExtractionConditions::ExtractToDatabase(const URLDB& database,
                                              const std::vector<BrowserProfile*>& profiles,
                                              URLDB& exportDatabase) const {
     const TimeLimits limits = ComputeLimits(platform::Clock::Now());
-    std::unordered_set<std::string> takenPaths;
+    std::unordered_set<std::string_view> takenPaths;
+    takenPaths.reserve(ItemCount(profiles));
     for (const BrowserProfile* profile : profiles) {
         if (profile == nullptr) continue;
         BrowserProfile::Position position = profile->GetHeadPosition();
