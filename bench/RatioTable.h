@@ -13,7 +13,9 @@
 // One line of the table printed after a benchmark program's runs: the median of one run over the
 // median of its floor, by real and by CPU time, or by a counter both report (a step's
 // milliseconds).
-// Names are as reported without the repetition suffixes, e.g. "BM_OperaLoad/100000".
+// Names are as reported without the repetition suffixes, e.g. "BM_OperaLoad/100000". A floor
+// given as a number of milliseconds instead of a name sets the run against that fixed time, for a
+// goal that is a time rather than a factor.
 struct Ratio {
     Ratio(std::string label, std::string run, std::string floor, double goal = 0,
           std::string counter = {})
@@ -27,6 +29,13 @@ struct Ratio {
     std::string floor;
     double goal;          // 0: no goal, the line is for information
     std::string counter;  // empty: the runs' times
+
+    static Ratio Within(std::string label, std::string run, double milliseconds) {
+        Ratio ratio(std::move(label), std::move(run), {}, 1.0);
+        ratio.floorMs = milliseconds;
+        return ratio;
+    }
+    double floorMs = 0;  // > 0: the floor is this fixed time
 };
 
 // The console reporter, keeping the median of each run (its only repetition without aggregates).
@@ -58,8 +67,15 @@ public:
                     "floor ms", "goal");
         for (const Ratio& ratio : ratios) {
             const auto run = samples_.find(ratio.run);
+            if (run == samples_.end()) continue;
+            if (ratio.floorMs > 0) {
+                const double runReal = Median(run->second.real);
+                std::printf("%-58s %8.2fx %9s %10.1f %10.1f %7s\n", ratio.label.c_str(),
+                            runReal / ratio.floorMs, "-", runReal, ratio.floorMs, "<=1.00x");
+                continue;
+            }
             const auto floor = samples_.find(ratio.floor);
-            if (run == samples_.end() || floor == samples_.end()) continue;
+            if (floor == samples_.end()) continue;
             double runReal = Median(run->second.real);
             double floorReal = Median(floor->second.real);
             double cpu = Median(run->second.cpu) / Median(floor->second.cpu);
