@@ -192,8 +192,10 @@ int MSBrowser::Load(const std::string& path, BrowserProfile* profile) {
     profile->RemoveAllItems();
     readFolders_.clear();
     stamped_ = false;
+    common_.reset();
     const int count = file_finder(path, std::string(), *profile);
     readFolders_.clear();
+    common_.reset();
     LogMessage(LOG_I, "MSBrowser::Load 終了");
     return count;
 }
@@ -240,7 +242,7 @@ std::unique_ptr<FavoritesItem> MSBrowser::NewItem(const std::string& url, const 
     path.reserve(relativePath.size() + 1 + title.size());
     path.append(relativePath).append(1, '\\').append(title);
     item->SetPath(path);
-    item->SetParentPath(relativePath);
+    item->ShareParentPath(relativePath, common_);
     item->SetDepth(GetDepth());
     item->SetReserved(0);
     return item;

@@ -60,4 +60,6 @@ private:
     // The creation stamp of the items read last, copied into each new item.
     FavoritesItem stamp_;
     bool stamped_ = false;
+    // The fields the item read last shares with its folder's items.
+    std::shared_ptr<const FavoritesItem::Common> common_;
 };
