@@ -10,6 +10,7 @@
 #include "platform/Cp932.h"
 #include "platform/Environment.h"
 #include "platform/File.h"
+#include "platform/FolderReader.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
 #include "platform/SystemInfo.h"
@@ -80,6 +81,26 @@ bool StaysInside(const std::string& path) {
         pos += length == 0 ? 1 : length;
     }
     return true;
+}
+
+// The URL of a shortcut file's bytes: the first line starting "URL=" whose text from its first
+// "http" on passes the URL check; empty when there is none.
+std::string ShortcutURL(std::string_view content) {
+    for (size_t start = 0; start < content.size();) {
+        size_t end = content.find('\n', start);
+        const bool ended = end != npos;
+        if (!ended) end = content.size();
+        std::string_view line = content.substr(start, end - start);
+        if (ended && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+        start = end + 1;
+        if (line.size() < kLineLimit && line.substr(0, 4) == "URL=") {
+            const size_t http = FindHttp(line);
+            if (http != npos && platform::UrlCheck::IsValid(line.substr(http))) {
+                return std::string(line.substr(http));
+            }
+        }
+    }
+    return std::string();
 }
 
 }  // namespace
@@ -158,21 +179,7 @@ std::string MSBrowser::ReadShortcutURL(const std::string& file) {
         content.append(buffer, got);
         if (content.size() > kSizeLimit) return std::string();
     }
-    for (size_t start = 0; start < content.size();) {
-        size_t end = content.find('\n', start);
-        const bool ended = end != std::string::npos;
-        if (!ended) end = content.size();
-        std::string_view line(content.data() + start, end - start);
-        if (ended && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-        start = end + 1;
-        if (line.size() < kLineLimit && line.substr(0, 4) == "URL=") {
-            const size_t http = FindHttp(line);
-            if (http != std::string::npos && platform::UrlCheck::IsValid(line.substr(http))) {
-                return std::string(line.substr(http));
-            }
-        }
-    }
-    return std::string();
+    return ShortcutURL(content);
 }
 
 int MSBrowser::Load(const std::string& path, BrowserProfile* profile) {
@@ -184,8 +191,11 @@ int MSBrowser::Load(const std::string& path, BrowserProfile* profile) {
     LogMessage(LOG_I, "MSBrowser::Load 読込(%s)", path.c_str());
     profile->RemoveAllItems();
     readFolders_.clear();
+    stamped_ = false;
+    common_.reset();
     const int count = file_finder(path, std::string(), *profile);
     readFolders_.clear();
+    common_.reset();
     LogMessage(LOG_I, "MSBrowser::Load 終了");
     return count;
 }
@@ -200,8 +210,9 @@ int MSBrowser::file_finder(const std::string& folder, const std::string& relativ
     }
     std::vector<platform::FolderEntry> entries;
     if (platform::FileSystem::ListFolder(folder, entries)) {
+        platform::FolderReader files;
         for (const platform::FolderEntry& entry : entries) {
-            get_url(entry, folder, relativePath, profile);
+            get_url(entry, folder, relativePath, profile, files);
         }
     }
     LowerDepth();
@@ -217,20 +228,29 @@ bool MSBrowser::AlreadyRead(const std::string& folder) const {
 }
 
 std::unique_ptr<FavoritesItem> MSBrowser::NewItem(const std::string& url, const std::string& title,
-                                                  const std::string& relativePath) const {
-    auto item = std::make_unique<FavoritesItem>();
+                                                  const std::string& relativePath) {
+    // Items read within the same second share one stamp, whose text is made once.
+    const int64_t now = platform::Clock::Now();
+    if (!stamped_ || stamp_.GetCreated() != now) {
+        stamp_.SetCreated(now);
+        stamped_ = true;
+    }
+    auto item = std::make_unique<FavoritesItem>(stamp_);
     item->SetURL(url);
     item->SetName(title);
-    item->SetPath(relativePath + "\\" + title);
-    item->SetParentPath(relativePath);
+    std::string path;
+    path.reserve(relativePath.size() + 1 + title.size());
+    path.append(relativePath).append(1, '\\').append(title);
+    item->SetPath(path);
+    item->ShareParentPath(relativePath, common_);
     item->SetDepth(GetDepth());
     item->SetReserved(0);
-    item->SetCreated(platform::Clock::Now());
     return item;
 }
 
 void MSBrowser::get_url(const platform::FolderEntry& entry, const std::string& folder,
-                        const std::string& relativePath, BrowserProfile& profile) {
+                        const std::string& relativePath, BrowserProfile& profile,
+                        platform::FolderReader& files) {
     if (entry.isFolder) {
         if (entry.name == "." || entry.name == "..") return;
         if (entry.path == folder || AlreadyRead(entry.path)) {
@@ -246,9 +266,19 @@ void MSBrowser::get_url(const platform::FolderEntry& entry, const std::string& f
         file_finder(entry.path, itemPath, profile);
         return;
     }
-    const std::string url = ReadShortcutURL(entry.path);
+    const std::string url = ReadShortcutURLIn(files, folder, entry);
     if (url.empty()) return;
     profile.AddItem(NewItem(url, entry.title, relativePath));
+}
+
+std::string MSBrowser::ReadShortcutURLIn(platform::FolderReader& files, const std::string& folder,
+                                         const platform::FolderEntry& entry) {
+    // The folder is opened at its first file; should that fail (no descriptor left), each file
+    // is read by its path instead.
+    if (!files.IsOpen() && !files.Open(folder)) return ReadShortcutURL(entry.path);
+    std::string content;
+    if (!files.ReadSmall(entry.name, kSizeLimit, content)) return std::string();
+    return ShortcutURL(content);
 }
 
 int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {

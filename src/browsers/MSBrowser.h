@@ -7,6 +7,7 @@
 
 #include "browsers/Browser.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderReader.h"
 
 // The Internet Explorer adapter: its one profile is the user's Favorites folder, a folder tree of
 // Internet Shortcut files (".url"), read into a profile and written back below an output folder.
@@ -34,8 +35,10 @@ protected:
     int file_finder(const std::string& folder, const std::string& relativePath,
                     BrowserProfile& profile);
     // Handles one entry of a folder: a folder item and its contents, or a bookmark.
+    // `files` reads the shortcut files of `folder`.
     void get_url(const platform::FolderEntry& entry, const std::string& folder,
-                 const std::string& relativePath, BrowserProfile& profile);
+                 const std::string& relativePath, BrowserProfile& profile,
+                 platform::FolderReader& files);
 
 private:
     // The expanded "Favorites" user shell folder; empty when it is not there.
@@ -43,7 +46,10 @@ private:
     // The proxy host, port and bypass list of the Internet settings; empty when not there.
     static void ReadProxySettings(std::string& host, std::string& port, std::string& bypass);
     std::unique_ptr<FavoritesItem> NewItem(const std::string& url, const std::string& title,
-                                           const std::string& relativePath) const;
+                                           const std::string& relativePath);
+    // The URL of the shortcut file `entry` of `folder`, read through `files`.
+    static std::string ReadShortcutURLIn(platform::FolderReader& files, const std::string& folder,
+                                         const platform::FolderEntry& entry);
     bool AlreadyRead(const std::string& folder) const;
     // Writes one item; `writtenFiles` holds the shortcut files written so far by this save.
     void SaveItem(const std::string& folder, const std::string& favoritesPath,
@@ -51,4 +57,9 @@ private:
 
     // Folders read during the current load, so that a link back to an ancestor is not followed.
     std::set<std::pair<uint64_t, uint64_t>> readFolders_;
+    // The creation stamp of the items read last, copied into each new item.
+    FavoritesItem stamp_;
+    bool stamped_ = false;
+    // The fields the item read last shares with its folder's items.
+    std::shared_ptr<const FavoritesItem::Common> common_;
 };

@@ -206,13 +206,14 @@ const char* NNBrowser::ClosingText() {
 namespace {
 
 // Appends a bookmark or folder item of the current level; 1 when it was appended.
+// `common` holds the fields shared with the item appended before.
 int AppendItem(BrowserProfile& profile, const FavoritesItem& stamp, const std::string& url,
                const std::string& name, const std::string& levelPath, int32_t depth,
-               std::string& scratch) {
+               std::string& scratch, std::shared_ptr<const FavoritesItem::Common>& common) {
     auto item = std::make_unique<FavoritesItem>(stamp);
     scratch.assign(levelPath).append(1, '\\').append(name);
     item->SetPath(scratch);
-    item->SetParentPath(levelPath);
+    item->ShareParentPath(levelPath, common);
     item->SetName(name);
     item->SetURL(url);
     item->SetDepth(depth);
@@ -269,6 +270,7 @@ int NNBrowser::analyze_favorites(platform::File& file, const std::string& path,
     int count = 0;
     EncodingString encoding;
     CreatedStamp stamp;
+    std::shared_ptr<const FavoritesItem::Common> common;
     std::string raw;
     std::string line;
     std::string url;
@@ -307,8 +309,8 @@ int NNBrowser::analyze_favorites(platform::File& file, const std::string& path,
         if (raw.find(kBookmarkToken) != std::string::npos) {
             encoding.ConvertAuto(0, line, raw, 0);
             if (ParseBookmark(line, url, name) && withinBudget(2 * (level.path.size() + 1))) {
-                count +=
-                    AppendItem(profile, stamp.Now(), url, name, level.path, GetDepth(), scratch);
+                count += AppendItem(profile, stamp.Now(), url, name, level.path, GetDepth(),
+                                    scratch, common);
             }
         } else if ((token = raw.find(kHeadingToken)) != std::string::npos) {
             encoding.ConvertAuto(0, line, raw, 0);
@@ -316,7 +318,7 @@ int NNBrowser::analyze_favorites(platform::File& file, const std::string& path,
                 // A heading below the cap opens no level: its name would be a stale one.
                 if (capped == 0) level.lastHeading = level.path + "\\" + name;
                 count += AppendItem(profile, stamp.Now(), std::string(), name, level.path,
-                                    GetDepth(), scratch);
+                                    GetDepth(), scratch, common);
             }
         } else if (raw.find(kListToken) != std::string::npos) {
             if (capped > 0 || level.lastHeading.size() > kFolderPathCap) {

@@ -142,6 +142,7 @@ int Opera6Browser::Load(const std::string& path, BrowserProfile* profile) {
     LogMessage(LOG_I, "Opera6Browser::Load 読込(%s)", path.c_str());
     if (profile == nullptr) return 0;
     stamp_.reset();
+    common_.reset();
     KrvMapFile file;
     if (file.Open(path, KrvMapFile::kModeRead | KrvMapFile::kTypeBinary) &&
         file.Attach("FavoritesFile", file.GetFileLength())) {
@@ -156,6 +157,7 @@ int Opera6Browser::Load(const std::string& path, BrowserProfile* profile) {
         }
     }
     file.Reset();
+    common_.reset();
     LogMessage(LOG_I, "Opera6Browser::Load 終了");
     return profile->GetCount();
 }
@@ -245,7 +247,7 @@ FavoritesItem* Opera6Browser::make_krvinfo(KrvMapFile& file, const std::string& 
         item->SetPath(path);
         item->SetName(name);
         item->SetURL(url);
-        item->SetParentPath(folderPath);
+        item->ShareParentPath(folderPath, common_);
         item->SetDepth(GetDepth());
         item->SetReserved(0);
         added = item.get();

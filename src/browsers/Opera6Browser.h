@@ -41,6 +41,8 @@ private:
 
     // The last item stamped with the time of reading, copied for the items of the same second.
     std::unique_ptr<FavoritesItem> stamp_;
+    // The fields the item read last shares with its folder's items.
+    std::shared_ptr<const FavoritesItem::Common> common_;
     // The depth below which the last read kept deeper folders' items, 0 when none was.
     int32_t cappedDepth_ = 0;
     EncodingString encoding_;

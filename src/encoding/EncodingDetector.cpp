@@ -10,24 +10,22 @@ using Byte = EncodingBytes::Byte;
 
 int gEucThreshold = 3;
 
-bool HasHighByte(const std::string& text) {
-    const Byte* in = EncodingBytes::Of(text);
+// The offset of the first byte of 0x80 or above; the text's size when there is none.
+size_t FirstHighByte(const std::string& text) {
+    const Byte* start = EncodingBytes::Of(text);
+    const Byte* in = start;
     const Byte* end = in + text.size();
-    while (end - in >= 8) {
-        if (!EncodingBytes::AllBelow80(EncodingBytes::Load8(in))) return true;
-        in += 8;
-    }
-    for (; in < end; ++in) {
-        if (*in >= 0x80) return true;
-    }
-    return false;
+    while (end - in >= 8 && EncodingBytes::AllBelow80(EncodingBytes::Load8(in))) in += 8;
+    while (in < end && *in < 0x80) ++in;
+    return static_cast<size_t>(in - start);
 }
 
 // The shape of UTF-8: every lead byte followed by the continuation bytes it announces, and at
-// least one lead byte. Values are not checked.
-bool LooksLikeUtf8(const std::string& text) {
-    const Byte* in = EncodingBytes::Of(text);
-    const Byte* end = in + text.size();
+// least one lead byte. Values are not checked. Bytes below 0x80 pass, so the scan starts at the
+// first high byte.
+bool LooksLikeUtf8(const std::string& text, size_t firstHigh) {
+    const Byte* in = EncodingBytes::Of(text) + firstHigh;
+    const Byte* end = EncodingBytes::Of(text) + text.size();
     bool sawLead = false;
     while (in < end) {
         const Byte b = *in++;
@@ -49,12 +47,15 @@ bool LooksLikeUtf8(const std::string& text) {
 }
 
 // Shift-JIS against EUC-JP: Shift-JIS as soon as a pair is Shift-JIS but not EUC-shaped,
-// EUC-JP once more EUC-shaped pairs than the threshold came first; 0 when undecided.
-int SjisOrEuc(const std::string& text) {
+// EUC-JP once more EUC-shaped pairs than the threshold came first; 0 when undecided. Bytes up
+// to 0x80 are passed over, so the scan starts at the first high byte and steps over runs of
+// ASCII a word at a time.
+int SjisOrEuc(const std::string& text, size_t firstHigh) {
     const Byte* s = EncodingBytes::Of(text);
     const size_t n = text.size();
     int eucPairs = 0;
-    for (size_t i = 0; i + 1 < n; ++i) {
+    for (size_t i = firstHigh; i + 1 < n; ++i) {
+        while (i + 10 <= n && EncodingBytes::AllBelow80(EncodingBytes::Load8(s + i))) i += 8;
         const Byte x = s[i];
         const Byte y = s[i + 1];
         if (x <= 0x80) continue;
@@ -80,12 +81,13 @@ int SjisOrEuc(const std::string& text) {
 EncodingDetector::Result EncodingDetector::Detect(const std::string& text) {
     LogMessage(LOG_V, "EncodingString::CheckEncodingType 自動判別の開始");
     int result = 0;
-    if (HasHighByte(text)) {
-        if (LooksLikeUtf8(text)) {
+    const size_t firstHigh = FirstHighByte(text);
+    if (firstHigh < text.size()) {
+        if (LooksLikeUtf8(text, firstHigh)) {
             result = kUTF8;
             LogMessage(LOG_V, "EncodingString::CheckEncodingType Unicodeと認識されました。");
         } else {
-            result = SjisOrEuc(text);
+            result = SjisOrEuc(text, firstHigh);
             if (result == kSJIS) {
                 LogMessage(LOG_V, "EncodingString::CheckEncodingType SJISと認識されました。");
             } else if (result == kEUC) {

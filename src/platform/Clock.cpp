@@ -3,7 +3,10 @@
 #include <sys/time.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <ctime>
+#include <mutex>
+#include <string>
 
 namespace platform {
 
@@ -24,6 +27,23 @@ LocalTime FromTm(const std::tm& tm, int millisecond) {
     local.millisecond = millisecond;
     local.weekday = tm.tm_wday;
     return local;
+}
+
+// Loads the time zone again only when TZ has changed since the last call (tests set it). Without
+// TZ, tzset looks at the zone file's status on every call, which costs a system call for each
+// time converted; localtime_r itself keeps the zone it was given last.
+void RefreshTimeZone() {
+    static std::mutex mutex;
+    static bool loaded = false;
+    static bool hadZone = false;
+    static std::string lastZone;
+    std::lock_guard<std::mutex> lock(mutex);
+    const char* zone = std::getenv("TZ");
+    if (loaded && hadZone == (zone != nullptr) && (!zone || lastZone == zone)) return;
+    tzset();
+    loaded = true;
+    hadZone = zone != nullptr;
+    lastZone = zone ? zone : "";
 }
 
 }  // namespace
@@ -47,7 +67,7 @@ LocalTime Clock::NowLocal() {
 }
 
 LocalTime Clock::ToLocal(int64_t seconds) {
-    tzset();
+    RefreshTimeZone();
     std::time_t time = static_cast<std::time_t>(seconds);
     std::tm tm{};
     if (!localtime_r(&time, &tm)) return LocalTime{};
@@ -55,7 +75,7 @@ LocalTime Clock::ToLocal(int64_t seconds) {
 }
 
 int64_t Clock::FromLocal(const LocalTime& local) {
-    tzset();
+    RefreshTimeZone();
     std::tm tm{};
     tm.tm_year = local.year - 1900;
     tm.tm_mon = local.month - 1;

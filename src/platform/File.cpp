@@ -63,8 +63,10 @@ int OpenRegularFile(const std::string& nativePath, File::Mode mode) {
         errno = error;
         return -1;
     }
-    // Back to blocking; of the status flags only O_APPEND stays.
-    fcntl(descriptor, F_SETFL, mode == File::Mode::Append ? O_APPEND : 0);
+    // Back to blocking; of the status flags only O_APPEND stays. A regular file read never
+    // blocks, so a file opened for reading keeps the flag and saves the call.
+    if (mode != File::Mode::Read)
+        fcntl(descriptor, F_SETFL, mode == File::Mode::Append ? O_APPEND : 0);
     return descriptor;
 }
 
@@ -119,6 +121,12 @@ bool File::Open(const std::string& path, Mode mode, bool text) {
         close(descriptor);
         SystemError::SetLast(error);
         return false;
+    }
+    // A stream given its buffer does not ask the file's status for a buffer size on its first
+    // read.
+    if (mode == Mode::Read) {
+        if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+        setvbuf(stream_, buffer_.get(), _IOFBF, kBufferSize);
     }
     return true;
 }

@@ -15,12 +15,18 @@ bool EndsAuthority(char c) {
     return c == '/' || c == '?' || c == '#';
 }
 
+// Bytes taken by the character at pos; a byte below 0x80 is never a lead byte.
+size_t CharLength(std::string_view text, size_t pos) {
+    if (static_cast<unsigned char>(text[pos]) < 0x80) return 1;
+    return Cp932::CharLength(text, pos);
+}
+
 // Position of the first single-byte character of `text` at or after `pos` for which `stop`
 // holds, walking by characters; text.size() when there is none.
 template <typename Stop>
 size_t FindChar(std::string_view text, size_t pos, Stop stop) {
     while (pos < text.size()) {
-        const size_t length = Cp932::CharLength(text, pos);
+        const size_t length = CharLength(text, pos);
         if (length == 1 && stop(text[pos])) return pos;
         pos += length;
     }
@@ -60,8 +66,8 @@ bool UrlCheck::IsValid(std::string_view url) {
     std::string_view authority = url.substr(pos, end - pos);
     // User information ends at the last "@" of the authority.
     size_t at = std::string_view::npos;
-    for (size_t i = 0; i < authority.size(); i += Cp932::CharLength(authority, i)) {
-        if (authority[i] == '@' && Cp932::CharLength(authority, i) == 1) at = i;
+    for (size_t i = 0; i < authority.size(); i += CharLength(authority, i)) {
+        if (authority[i] == '@') at = i;
     }
     if (at != std::string_view::npos) authority.remove_prefix(at + 1);
     return IsHostAndPort(authority);

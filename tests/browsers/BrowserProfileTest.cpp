@@ -97,3 +97,40 @@ TEST_F(EmulatedSystemTest, FavoritesItemCreatedTextIsLocalTime) {
     item.SetCreated(0);
     EXPECT_EQ(item.GetCreatedText(), "1970/01/01 09:00:00");
 }
+
+TEST_F(EmulatedSystemTest, FavoritesItemCopiesAndSharingItemsKeepTheirOwnFields) {
+    // Items share their created time and parent path with copies and with the item before; a
+    // change to one item never shows in another.
+    FavoritesItem stamp;
+    stamp.SetCreated(EmulatedSystem::kNow);
+    std::shared_ptr<const FavoritesItem::Common> last;
+    FavoritesItem a(stamp);
+    a.ShareParentPath("\\A", last);
+    FavoritesItem b(stamp);
+    b.ShareParentPath("\\A", last);
+    FavoritesItem later;
+    later.SetCreated(0);
+    later.ShareParentPath("\\A", last);  // same folder, another time: not shared
+    FavoritesItem c(a);
+    c.SetParentPath("\\C");
+    b.SetCreated(0);
+    stamp.SetParentPath("\\S");
+
+    const struct {
+        const FavoritesItem& item;
+        const char* parent;
+        const char* created;
+    } cases[] = {{stamp, "\\S", "2026/12/08 12:00:00"},
+                 {a, "\\A", "2026/12/08 12:00:00"},
+                 {b, "\\A", "1970/01/01 09:00:00"},
+                 {later, "\\A", "1970/01/01 09:00:00"},
+                 {c, "\\C", "2026/12/08 12:00:00"}};
+    for (const auto& test : cases) {
+        EXPECT_EQ(test.item.GetParentPath(), test.parent) << test.parent;
+        EXPECT_EQ(test.item.GetCreatedText(), test.created) << test.parent;
+    }
+    EXPECT_EQ(later.GetCreated(), 0);
+    c.SetParentPath("");
+    EXPECT_EQ(c.GetParentPath(), "");
+    EXPECT_EQ(c.GetCreated(), EmulatedSystem::kNow);
+}

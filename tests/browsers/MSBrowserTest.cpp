@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cerrno>
@@ -175,6 +176,22 @@ TEST_F(MSBrowserTest, BadShortcutFilesGiveDefinedResults) {
         {"\\trail", "http://real.example/", 1, ""},
     };
     EXPECT_EQ(Entries(profile), expected);
+}
+
+TEST_F(MSBrowserTest, OnlyReadableRegularShortcutFilesGiveItems) {
+    // A pipe named like a shortcut neither blocks the load nor gives an item; a shortcut that
+    // cannot be opened is skipped and its siblings, before and after it, are still read.
+    system.WriteFile(kFavorites + "\\a.url", Shortcut("http://a.example/"));
+    system.WriteFile(kFavorites + "\\b.url", Shortcut("http://b.example/"));
+    system.WriteFile(kFavorites + Sjis("\\表示.url"), Shortcut("http://c.example/"));
+    ASSERT_EQ(mkfifo(system.Native(kFavorites + "\\pipe.url").c_str(), 0600), 0);
+    platform::FaultSeam::FailNext(platform::FaultSeam::Operation::Open, kFavorites + "\\b.url",
+                                  EACCES);
+    EXPECT_EQ(browser.Load(kFavorites, &profile), 2);
+    const std::vector<Entry> expected = {{"\\a", "http://a.example/", 1, ""},
+                                         {"\\表示", "http://c.example/", 1, ""}};
+    EXPECT_EQ(Entries(profile), expected);
+    EXPECT_EQ(browser.Load(kFavorites, &profile), 3);
 }
 
 TEST_F(MSBrowserTest, FolderLinksBackToAncestorsAreNotFollowed) {

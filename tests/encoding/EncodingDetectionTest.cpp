@@ -96,6 +96,21 @@ TEST_F(EncodingDetectionTest, EucJpNeedsMorePairsThanTheThreshold) {
     EXPECT_EQ(Detect(Sjis("ﾌﾞｯｸﾏｰｸﾒﾆｭｰ")), 1);
 }
 
+TEST_F(EncodingDetectionTest, AsciiRunsOfAnyLengthBetweenPairsChangeNothing) {
+    // EUC pairs and a last Shift-JIS-only pair apart by ASCII runs of every length around a
+    // word, the line ending in a run: the pairs are counted as if they stood side by side.
+    EncodingString::SetEUCThreshold(3);
+    for (size_t run = 0; run <= 17; ++run) {
+        const std::string ascii(run, 'a');
+        std::string euc = ascii;
+        for (int pair = 0; pair < 4; ++pair) euc += "\xA4\xA2" + ascii;
+        EXPECT_EQ(Detect(euc), 3) << run;
+        EXPECT_EQ(Detect(euc.substr(0, euc.size() - 2 - run)), 1) << run;  // three pairs
+        std::string sjis = ascii + "\xA4\xA2" + ascii + "\x82\xA0" + ascii;
+        EXPECT_EQ(Detect(sjis), 2) << run;
+    }
+}
+
 TEST_F(EncodingDetectionTest, DetectionIsLoggedOnlyAtTheDetailLevel) {
     const std::string logPath = "C:\\Pennawick\\LogTue.log";
     SetLogLevel(LOG_D);

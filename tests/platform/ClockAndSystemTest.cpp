@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 #include "EmulatedSystem.h"
 #include "platform/Clock.h"
 #include "platform/SystemInfo.h"
@@ -27,6 +30,28 @@ TEST_F(EmulatedSystemTest, TimesBeforeAndAroundTheEpoch) {
     platform::LocalTime last = Clock::ToLocal(INT32_MAX);
     EXPECT_EQ(last.year, 2038);
     EXPECT_EQ(Clock::ToLocal(-1).year, 1970);
+}
+
+TEST_F(EmulatedSystemTest, LocalTimeFollowsEveryChangeOfTheZone) {
+    // Each conversion in the zone TZ names at the time; a return to an earlier zone counts too.
+    const struct {
+        const char* zone;
+        int hour;
+    } cases[] = {{"UTC0", 0}, {"EST5", 19}, {"EST5", 19}, {"JST-9", 9}, {"UTC0", 0}};
+    for (const auto& c : cases) {
+        setenv("TZ", c.zone, 1);
+        EXPECT_EQ(Clock::ToLocal(0).hour, c.hour) << c.zone;
+        platform::LocalTime local = Clock::ToLocal(3600);
+        EXPECT_EQ(Clock::FromLocal(local), 3600) << c.zone;
+    }
+    // Without TZ the system's zone applies, as the C library gives it.
+    unsetenv("TZ");
+    const int hour = Clock::ToLocal(0).hour;
+    tzset();
+    const std::time_t epoch = 0;
+    std::tm tm{};
+    ASSERT_NE(localtime_r(&epoch, &tm), nullptr);
+    EXPECT_EQ(hour, tm.tm_hour);
 }
 
 TEST_F(EmulatedSystemTest, UnpinnedClockFollowsTheSystem) {
