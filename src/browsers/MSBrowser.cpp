@@ -14,6 +14,7 @@
 #include "platform/SystemError.h"
 #include "platform/SystemInfo.h"
 #include "platform/UrlCheck.h"
+#include "platform/WriteBatch.h"
 #include "support/CommonTools.h"
 #include "support/Log.h"
 #include "support/UserPrompt.h"
@@ -262,10 +263,14 @@ int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
         } else if ((attributes & platform::FileSystem::kAttributeDirectory) == 0) {
             UserPrompt::Show(platform::Cp932::FromUtf8("出力先はフォルダではありません。"));
         } else {
-            std::set<std::string> written;
+            std::unordered_set<std::string> written;
+            // The output folders are checked once each, not once per shortcut made in them.
+            const platform::WriteBatch batch;
+            // One file object for every shortcut, so that its buffer is made once.
+            platform::File output;
             for (auto position = profile->GetHeadPosition(); position;) {
-                SaveItem(path, profile->GetFavoritesPath(), *profile->GetNext(position), written,
-                         count);
+                SaveItem(path, profile->GetFavoritesPath(), *profile->GetNext(position), output,
+                         written, count);
             }
         }
     }
@@ -274,8 +279,8 @@ int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
 }
 
 void MSBrowser::SaveItem(const std::string& folder, const std::string& favoritesPath,
-                         const FavoritesItem& item, std::set<std::string>& writtenFiles,
-                         int& count) const {
+                         const FavoritesItem& item, platform::File& output,
+                         std::unordered_set<std::string>& writtenFiles, int& count) const {
     if (item.IsSeparator()) return;
     const std::string fileNamePath = FileNamePath(item.GetPath());
     if (!StaysInside(fileNamePath)) {
@@ -313,7 +318,6 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
         }
     }
     // Creating only a new file checks for an existing one (in any letter case) in the same step.
-    platform::File output;
     const platform::FileSystem::CreateResult created = output.CreateNew(target, true);
     if (created == platform::FileSystem::CreateResult::AlreadyExists) {
         LogMessage(LOG_W, "MSBrowser::Save 同名のファイルが存在します。(%s)", target.c_str());

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "browsers/Browser.h"
+#include "platform/File.h"
 #include "platform/FileSystem.h"
 
 // The Internet Explorer adapter: its one profile is the user's Favorites folder, a folder tree of
@@ -45,9 +47,11 @@ private:
     std::unique_ptr<FavoritesItem> NewItem(const std::string& url, const std::string& title,
                                            const std::string& relativePath) const;
     bool AlreadyRead(const std::string& folder) const;
-    // Writes one item; `writtenFiles` holds the shortcut files written so far by this save.
+    // Writes one item, a new shortcut through `output`; `writtenFiles` holds the shortcut files
+    // written so far by this save.
     void SaveItem(const std::string& folder, const std::string& favoritesPath,
-                  const FavoritesItem& item, std::set<std::string>& writtenFiles, int& count) const;
+                  const FavoritesItem& item, platform::File& output,
+                  std::unordered_set<std::string>& writtenFiles, int& count) const;
 
     // Folders read during the current load, so that a link back to an ancestor is not followed.
     std::set<std::pair<uint64_t, uint64_t>> readFolders_;

@@ -10,6 +10,7 @@
 
 #include "platform/Clock.h"
 #include "platform/FaultSeam.h"
+#include "platform/FolderNameCache.h"
 #include "platform/PathMap.h"
 #include "platform/SystemError.h"
 
@@ -134,8 +135,24 @@ bool File::OpenNew() {
     return true;
 }
 
+// As Open with Mode::CreateNew, resolving the path as one about to be made.
 FileSystem::CreateResult File::CreateNew(const std::string& path, bool text) {
-    if (Open(path, Mode::CreateNew, text)) return FileSystem::CreateResult::Created;
+    Close();
+    nativePath_ = PathMap::ToNewNative(path);
+    text_ = text;
+    writing_ = true;
+    bool opened = false;
+    if (nativePath_.empty()) {
+        SystemError::SetLast(ENOENT);
+    } else if (FaultSeam::ShouldFail(Op::Open, nativePath_)) {
+        Fail();
+    } else {
+        opened = OpenNew();
+    }
+    if (opened) {
+        FolderNameCache::NoteCreated(nativePath_);
+        return FileSystem::CreateResult::Created;
+    }
     return SystemError::Last() == EEXIST ? FileSystem::CreateResult::AlreadyExists
                                          : FileSystem::CreateResult::Failed;
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <mutex>
 #include <unordered_map>
@@ -27,6 +28,16 @@ constexpr uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN
 
 // A name as compared: UTF-16 as Windows holds it, ASCII letters in upper case.
 std::u16string Folded(const std::string& utf8Name) {
+    // ASCII is the same in every form: most names need no conversion.
+    if (std::all_of(utf8Name.begin(), utf8Name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::u16string key(utf8Name.size(), u'\0');
+        for (size_t i = 0; i < utf8Name.size(); ++i) {
+            const char c = utf8Name[i];
+            key[i] = static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
+        }
+        return key;
+    }
     std::u16string key = Cp932::ToUtf16(Cp932::FromUtf8(utf8Name));
     for (char16_t& c : key) {
         if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
@@ -51,6 +62,8 @@ struct Listing {
     dev_t device = 0;
     ino_t inode = 0;
     int watch = -1;
+    // The write batch in which the path was last seen to name this folder (0: none).
+    uint64_t checkedInBatch = 0;
     std::unordered_map<std::u16string, std::vector<std::string>> names;
 
     void Add(const std::string& name) {
@@ -66,6 +79,11 @@ struct Listing {
     }
 };
 
+// The write batch the thread is in (0: none); batches are numbered from 1 across threads.
+thread_local uint64_t currentBatch = 0;
+thread_local int batchDepth = 0;
+std::atomic<uint64_t> lastBatch{0};
+
 class Cache {
 public:
     ~Cache() {
@@ -76,24 +94,44 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         found = utf8Name;
         if (!Ready()) return Scan(folder, utf8Name, found);
-        Drain();
-        struct stat info {};
-        if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+        const uint64_t batch = currentBatch;
         auto listing = listings_.find(folder);
-        // The path may name another folder now (a parent renamed, the folder made anew).
-        if (listing != listings_.end() &&
-            (listing->second.device != info.st_dev || listing->second.inode != info.st_ino)) {
-            Forget(listing);
-            listing = listings_.end();
+        if (listing == listings_.end() || batch == 0 || listing->second.checkedInBatch != batch) {
+            Drain();
+            listing = listings_.find(folder);
+            struct stat info {};
+            if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+            // The path may name another folder now (a parent renamed, the folder made anew).
+            if (listing != listings_.end() &&
+                (listing->second.device != info.st_dev || listing->second.inode != info.st_ino)) {
+                Forget(listing);
+                listing = listings_.end();
+            }
+            if (listing == listings_.end()) listing = Load(folder);
+            if (listing == listings_.end()) return Scan(folder, utf8Name, found);
+            listing->second.checkedInBatch = batch;
         }
-        if (listing == listings_.end()) listing = Load(folder);
-        if (listing == listings_.end()) return Scan(folder, utf8Name, found);
         const auto same = listing->second.names.find(Folded(utf8Name));
         if (same != listing->second.names.end() &&
             std::find(same->second.begin(), same->second.end(), utf8Name) == same->second.end()) {
             found = same->second.front();
         }
         return true;
+    }
+
+    // Applies a change this process made to a folder at once, ahead of its report.
+    void Note(const std::string& nativePath, bool added) {
+        const size_t slash = nativePath.rfind('/');
+        if (slash == std::string::npos || slash + 1 == nativePath.size()) return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto listing = listings_.find(slash == 0 ? "/" : nativePath.substr(0, slash));
+        if (listing == listings_.end()) return;
+        const std::string name = nativePath.substr(slash + 1);
+        if (added) {
+            listing->second.Add(name);
+        } else {
+            listing->second.Remove(name);
+        }
     }
 
 private:
@@ -200,12 +238,32 @@ private:
     std::unordered_map<int, std::string> folderOfWatch_;
 };
 
+Cache& TheCache() {
+    static Cache cache;
+    return cache;
+}
+
 }  // namespace
+
+void FolderNameCache::BeginBatch() {
+    if (batchDepth++ == 0) currentBatch = ++lastBatch;
+}
+
+void FolderNameCache::EndBatch() {
+    if (--batchDepth == 0) currentBatch = 0;
+}
 
 bool FolderNameCache::Find(const std::string& folder, const std::string& utf8Name,
                            std::string& found) {
-    static Cache cache;
-    return cache.Find(folder, utf8Name, found);
+    return TheCache().Find(folder, utf8Name, found);
+}
+
+void FolderNameCache::NoteCreated(const std::string& nativePath) {
+    TheCache().Note(nativePath, true);
+}
+
+void FolderNameCache::NoteRemoved(const std::string& nativePath) {
+    TheCache().Note(nativePath, false);
 }
 
 }  // namespace platform

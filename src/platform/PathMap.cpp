@@ -109,7 +109,11 @@ std::string JoinNative(const std::string& root, const std::string& name) {
     return root + "/" + name;
 }
 
-std::string BuildNative(const std::string& root, const std::vector<std::string>& names) {
+// `lookExactFirst`: whether a status call on the exact path comes before the folder's names are
+// asked; for a file about to be made the answer is almost always "missing", so asking the names
+// at once saves that call and gives the same path.
+std::string BuildNative(const std::string& root, const std::vector<std::string>& names,
+                        bool lookExactFirst) {
     std::string exact = root;
     std::vector<std::string> utf8Names;
     std::vector<size_t> prefixLengths;  // of exact after each name
@@ -120,7 +124,7 @@ std::string BuildNative(const std::string& root, const std::vector<std::string>&
         exact = JoinNative(exact, utf8Names.back());
         prefixLengths.push_back(exact.size());
     }
-    if (names.empty() || PathExists(exact)) return exact;
+    if (names.empty() || (lookExactFirst && PathExists(exact))) return exact;
     const auto folderOf = [&](size_t count) {
         return count > 0 ? exact.substr(0, prefixLengths[count - 1]) : root;
     };
@@ -155,6 +159,14 @@ bool HasDrive(std::string_view path) {
 }  // namespace
 
 std::string PathMap::ToNative(std::string_view internal) {
+    return Resolve(internal, true);
+}
+
+std::string PathMap::ToNewNative(std::string_view internal) {
+    return Resolve(internal, false);
+}
+
+std::string PathMap::Resolve(std::string_view internal, bool lookExactFirst) {
     std::string absolute;
     if (HasDrive(internal)) {
         absolute = std::string(internal);
@@ -174,7 +186,8 @@ std::string PathMap::ToNative(std::string_view internal) {
         NoteUnmapped(drive);
         return {};
     }
-    return BuildNative(root, Normalize(SjisText::SplitNames(std::string_view(absolute).substr(2))));
+    return BuildNative(root, Normalize(SjisText::SplitNames(std::string_view(absolute).substr(2))),
+                       lookExactFirst);
 }
 
 std::string PathMap::ToInternal(std::string_view native) {
