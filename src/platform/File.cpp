@@ -230,7 +230,23 @@ bool File::Write(std::string_view bytes) {
         if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size()) return Fail();
         return true;
     }
-    // Text mode: every line feed is stored as CR LF, as the Windows runtime does.
+    // Text mode: every line feed is stored as CR LF, as the Windows runtime does. Short texts
+    // (a shortcut, a line) are converted first and go to the stream in one call.
+    if (bytes.size() <= kBufferSize) {
+        thread_local std::string converted;
+        converted.clear();
+        for (size_t start = 0; start < bytes.size();) {
+            const size_t feed = bytes.find('\n', start);
+            const size_t end = feed == std::string_view::npos ? bytes.size() : feed;
+            converted.append(bytes.data() + start, end - start);
+            if (feed == std::string_view::npos) break;
+            converted.append("\r\n", 2);
+            start = feed + 1;
+        }
+        if (std::fwrite(converted.data(), 1, converted.size(), stream_) != converted.size())
+            return Fail();
+        return true;
+    }
     size_t start = 0;
     while (start < bytes.size()) {
         size_t feed = bytes.find('\n', start);

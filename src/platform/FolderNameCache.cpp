@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -95,10 +96,10 @@ public:
         found = utf8Name;
         if (!Ready()) return Scan(folder, utf8Name, found);
         const uint64_t batch = currentBatch;
-        auto listing = listings_.find(folder);
+        auto listing = FindListing(folder);
         if (listing == listings_.end() || batch == 0 || listing->second.checkedInBatch != batch) {
             Drain();
-            listing = listings_.find(folder);
+            listing = FindListing(folder);
             struct stat info {};
             if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
             // The path may name another folder now (a parent renamed, the folder made anew).
@@ -124,7 +125,8 @@ public:
         const size_t slash = nativePath.rfind('/');
         if (slash == std::string::npos || slash + 1 == nativePath.size()) return;
         std::lock_guard<std::mutex> lock(mutex_);
-        const auto listing = listings_.find(slash == 0 ? "/" : nativePath.substr(0, slash));
+        const auto listing =
+            FindListing(slash == 0 ? "/" : std::string_view(nativePath).substr(0, slash));
         if (listing == listings_.end()) return;
         const std::string name = nativePath.substr(slash + 1);
         if (added) {
@@ -183,12 +185,22 @@ private:
         listing.device = info.st_dev;
         listing.inode = info.st_ino;
         folderOfWatch_[watch] = folder;
-        return listings_.emplace(folder, std::move(listing)).first;
+        recent_ = listings_.emplace(folder, std::move(listing)).first;
+        return recent_;
+    }
+
+    // The listing of a folder; the one found last is compared first, as lookups come in runs.
+    Listings::iterator FindListing(std::string_view folder) {
+        if (recent_ != listings_.end() && recent_->first == folder) return recent_;
+        const auto found = listings_.find(std::string(folder));
+        if (found != listings_.end()) recent_ = found;
+        return found;
     }
 
     void Forget(Listings::iterator listing) {
         inotify_rm_watch(notifier_, listing->second.watch);
         folderOfWatch_.erase(listing->second.watch);
+        if (recent_ == listing) recent_ = listings_.end();
         listings_.erase(listing);
     }
 
@@ -235,6 +247,7 @@ private:
     bool triedNotifier_ = false;
     int notifier_ = -1;
     Listings listings_;  // by native folder path
+    Listings::iterator recent_ = listings_.end();
     std::unordered_map<int, std::string> folderOfWatch_;
 };
 

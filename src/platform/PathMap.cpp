@@ -91,17 +91,27 @@ std::vector<std::string> NativeNames(std::string_view path) {
 }
 
 // Resolves "." and ".." lexically, never above the root, as GetFullPathName does.
-std::vector<std::string> Normalize(const std::vector<std::string>& names) {
-    std::vector<std::string> result;
-    for (const std::string& name : names) {
+std::vector<std::string> Normalize(std::vector<std::string> names) {
+    size_t kept = 0;
+    for (std::string& name : names) {
         if (name == ".") continue;
         if (name == "..") {
-            if (!result.empty()) result.pop_back();
+            if (kept > 0) --kept;
             continue;
         }
-        result.push_back(name);
+        if (&names[kept] != &name) names[kept] = std::move(name);
+        ++kept;
     }
-    return result;
+    names.resize(kept);
+    return names;
+}
+
+// A name in UTF-8; ASCII names are the same in both forms and are not converted.
+std::string Utf8Name(const std::string& name) {
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x80) return Cp932::ToUtf8(name);
+    }
+    return name;
 }
 
 std::string JoinNative(const std::string& root, const std::string& name) {
@@ -120,7 +130,7 @@ std::string BuildNative(const std::string& root, const std::vector<std::string>&
     utf8Names.reserve(names.size());
     prefixLengths.reserve(names.size());
     for (const std::string& name : names) {
-        utf8Names.push_back(Cp932::ToUtf8(name));
+        utf8Names.push_back(Utf8Name(name));
         exact = JoinNative(exact, utf8Names.back());
         prefixLengths.push_back(exact.size());
     }
@@ -163,6 +173,33 @@ std::string PathMap::ToNative(std::string_view internal) {
 }
 
 std::string PathMap::ToNewNative(std::string_view internal) {
+    // The folder part of the last path resolved on this thread, kept with its native form: a
+    // tree writes many files into each folder, and only the last name differs between them.
+    thread_local std::string memoRoot;
+    thread_local std::string memoFolder;  // internal, up to and with the last separator
+    thread_local std::string memoNative;  // its native form before any letter-case lookup
+    if (!HasDrive(internal)) return Resolve(internal, false);
+    size_t cut = 0;
+    for (size_t i = 2; i < internal.size(); i += Cp932::CharLength(internal, i)) {
+        if (SjisText::IsSeparator(internal[i])) cut = i + 1;
+    }
+    const std::string_view last = internal.substr(cut);
+    if (cut == 0 || last.empty() || last == "." || last == "..") return Resolve(internal, false);
+    const std::string root = DriveRoot(DriveIndex(internal[0]));
+    if (root.empty()) return Resolve(internal, false);
+    const std::string_view folder = internal.substr(0, cut);
+    if (memoRoot != root || memoFolder != folder) {
+        std::string native = root;
+        for (const std::string& name : Normalize(SjisText::SplitNames(folder.substr(2))))
+            native = JoinNative(native, Utf8Name(name));
+        memoRoot = root;
+        memoFolder = folder;
+        memoNative = std::move(native);
+    }
+    // As the search in Resolve, which starts in the folder holding the last name.
+    std::string found;
+    if (FolderNameCache::Find(memoNative, Utf8Name(std::string(last)), found))
+        return JoinNative(memoNative, found);
     return Resolve(internal, false);
 }
 
