@@ -27,21 +27,31 @@ constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_M
                                     IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 constexpr uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT;
 
-// A name as compared: UTF-16 as Windows holds it, ASCII letters in upper case.
-std::u16string Folded(const std::string& utf8Name) {
+// A name as compared: its UTF-16 form as Windows holds it, ASCII letters in upper case, kept as
+// the UTF-8 bytes of those units (one key per UTF-16 form; short names need no allocation).
+std::string Folded(std::string_view utf8Name) {
     // ASCII is the same in every form: most names need no conversion.
     if (std::all_of(utf8Name.begin(), utf8Name.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        std::u16string key(utf8Name.size(), u'\0');
-        for (size_t i = 0; i < utf8Name.size(); ++i) {
-            const char c = utf8Name[i];
-            key[i] = static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
+        std::string key(utf8Name);
+        for (char& c : key) {
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
         }
         return key;
     }
-    std::u16string key = Cp932::ToUtf16(Cp932::FromUtf8(utf8Name));
-    for (char16_t& c : key) {
+    std::string key;
+    for (char16_t c : Cp932::ToUtf16(Cp932::FromUtf8(utf8Name))) {
         if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
+        if (c < 0x80) {
+            key += static_cast<char>(c);
+        } else if (c < 0x800) {
+            key += static_cast<char>(0xC0 | (c >> 6));
+            key += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            key += static_cast<char>(0xE0 | (c >> 12));
+            key += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            key += static_cast<char>(0x80 | (c & 0x3F));
+        }
     }
     return key;
 }
@@ -65,13 +75,13 @@ struct Listing {
     int watch = -1;
     // The write batch in which the path was last seen to name this folder (0: none).
     uint64_t checkedInBatch = 0;
-    std::unordered_map<std::u16string, std::vector<std::string>> names;
+    std::unordered_map<std::string, std::vector<std::string>> names;
 
-    void Add(const std::string& name) {
+    void Add(std::string_view name) {
         std::vector<std::string>& same = names[Folded(name)];
-        if (std::find(same.begin(), same.end(), name) == same.end()) same.push_back(name);
+        if (std::find(same.begin(), same.end(), name) == same.end()) same.emplace_back(name);
     }
-    void Remove(const std::string& name) {
+    void Remove(std::string_view name) {
         const auto found = names.find(Folded(name));
         if (found == names.end()) return;
         std::vector<std::string>& same = found->second;
@@ -128,7 +138,7 @@ public:
         const auto listing =
             FindListing(slash == 0 ? "/" : std::string_view(nativePath).substr(0, slash));
         if (listing == listings_.end()) return;
-        const std::string name = nativePath.substr(slash + 1);
+        const std::string_view name = std::string_view(nativePath).substr(slash + 1);
         if (added) {
             listing->second.Add(name);
         } else {
@@ -149,7 +159,7 @@ private:
 
     // Reads the folder without keeping it.
     static bool Scan(const std::string& folder, const std::string& utf8Name, std::string& found) {
-        const std::u16string wanted = Folded(utf8Name);
+        const std::string wanted = Folded(utf8Name);
         bool matched = false;
         return ReadFolder(folder, [&](const std::string& name) {
             if (name == utf8Name) {

@@ -61,6 +61,13 @@ std::string DriveRoot(int drive) {
     return driveMap.roots[drive];
 }
 
+// Whether the drive's native root is `root`, without copying it.
+bool HasRoot(int drive, const std::string& root) {
+    std::lock_guard<std::mutex> lock(driveMutex);
+    RefreshDrives();
+    return driveMap.roots[drive] == root;
+}
+
 // Reports each drive without a mapping once per emulated system.
 void NoteUnmapped(int drive) {
     {
@@ -107,11 +114,11 @@ std::vector<std::string> Normalize(std::vector<std::string> names) {
 }
 
 // A name in UTF-8; ASCII names are the same in both forms and are not converted.
-std::string Utf8Name(const std::string& name) {
+std::string Utf8Name(std::string_view name) {
     for (const char c : name) {
         if (static_cast<unsigned char>(c) >= 0x80) return Cp932::ToUtf8(name);
     }
-    return name;
+    return std::string(name);
 }
 
 std::string JoinNative(const std::string& root, const std::string& name) {
@@ -185,10 +192,11 @@ std::string PathMap::ToNewNative(std::string_view internal) {
     }
     const std::string_view last = internal.substr(cut);
     if (cut == 0 || last.empty() || last == "." || last == "..") return Resolve(internal, false);
-    const std::string root = DriveRoot(DriveIndex(internal[0]));
-    if (root.empty()) return Resolve(internal, false);
+    const int drive = DriveIndex(internal[0]);
     const std::string_view folder = internal.substr(0, cut);
-    if (memoRoot != root || memoFolder != folder) {
+    if (memoFolder != folder || memoRoot.empty() || !HasRoot(drive, memoRoot)) {
+        const std::string root = DriveRoot(drive);
+        if (root.empty()) return Resolve(internal, false);
         std::string native = root;
         for (const std::string& name : Normalize(SjisText::SplitNames(folder.substr(2))))
             native = JoinNative(native, Utf8Name(name));
@@ -198,7 +206,7 @@ std::string PathMap::ToNewNative(std::string_view internal) {
     }
     // As the search in Resolve, which starts in the folder holding the last name.
     std::string found;
-    if (FolderNameCache::Find(memoNative, Utf8Name(std::string(last)), found))
+    if (FolderNameCache::Find(memoNative, Utf8Name(last), found))
         return JoinNative(memoNative, found);
     return Resolve(internal, false);
 }

@@ -169,6 +169,14 @@ TEST_F(EmulatedSystemTest, AWriteBatchSeesItsOwnChangesAtOnceAndOthersAfterIt) {
         EXPECT_EQ(file.CreateNew("C:\\p\\dir\\B.url", true), Result::AlreadyExists);
         EXPECT_EQ(file.CreateNew("C:\\p\\dir\\a.url", true), Result::Created);
         file.Close();
+        // Only ASCII letters fold, in names of any script.
+        EXPECT_EQ(file.CreateNew(Sjis("C:\\p\\dir\\日本x.url"), true), Result::Created);
+        file.Close();
+        EXPECT_EQ(file.CreateNew(Sjis("C:\\p\\dir\\日本X.URL"), true), Result::AlreadyExists);
+        EXPECT_EQ(file.CreateNew(Sjis("C:\\p\\dir\\ａ.url"), true), Result::Created);
+        file.Close();
+        EXPECT_EQ(file.CreateNew(Sjis("C:\\p\\dir\\Ａ.url"), true), Result::Created);
+        file.Close();
     }
     // After the batch, a parent renamed behind the program's back and the folder made anew.
     fs::rename(driveC + "/p", driveC + "/q");
