@@ -296,7 +296,7 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
         }
         return;
     }
-    const std::string target = CommonTools::MakePath(folder, fileNamePath, "") + ".url";
+    std::string target = CommonTools::MakePath(folder, fileNamePath, "") + ".url";
     // Two names may become the same file name: the first item written to it keeps it.
     if (writtenFiles.count(target) != 0) {
         LogMessage(LOG_W, "MSBrowser::Save 同名のファイルが存在します。(%s)", target.c_str());
@@ -336,6 +336,6 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
         LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
         return;
     }
-    writtenFiles.insert(target);
+    writtenFiles.insert(std::move(target));
     ++count;
 }

@@ -242,7 +242,7 @@ private:
         }
         const auto folder = folderOfWatch_.find(event.wd);
         if (folder == folderOfWatch_.end()) return;
-        const auto listing = listings_.find(folder->second);
+        const auto listing = FindListing(folder->second);
         if (listing == listings_.end()) return;
         if (event.mask & kFolderGone) {
             Forget(listing);
