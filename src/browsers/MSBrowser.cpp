@@ -263,7 +263,7 @@ int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
         } else if ((attributes & platform::FileSystem::kAttributeDirectory) == 0) {
             UserPrompt::Show(platform::Cp932::FromUtf8("出力先はフォルダではありません。"));
         } else {
-            std::unordered_set<std::string> written;
+            std::set<std::string> written;
             // The output folders are checked once each, not once per shortcut made in them.
             const platform::WriteBatch batch;
             // One file object for every shortcut, so that its buffer is made once.
@@ -280,7 +280,7 @@ int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
 
 void MSBrowser::SaveItem(const std::string& folder, const std::string& favoritesPath,
                          const FavoritesItem& item, platform::File& output,
-                         std::unordered_set<std::string>& writtenFiles, int& count) const {
+                         std::set<std::string>& writtenFiles, int& count) const {
     if (item.IsSeparator()) return;
     const std::string fileNamePath = FileNamePath(item.GetPath());
     if (!StaysInside(fileNamePath)) {

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <set>
 #include <string>
-#include <unordered_set>
 #include <utility>
 
 #include "browsers/Browser.h"
@@ -51,7 +50,7 @@ private:
     // written so far by this save.
     void SaveItem(const std::string& folder, const std::string& favoritesPath,
                   const FavoritesItem& item, platform::File& output,
-                  std::unordered_set<std::string>& writtenFiles, int& count) const;
+                  std::set<std::string>& writtenFiles, int& count) const;
 
     // Folders read during the current load, so that a link back to an ancestor is not followed.
     std::set<std::pair<uint64_t, uint64_t>> readFolders_;

@@ -27,31 +27,30 @@ constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_M
                                     IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 constexpr uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT;
 
-// A name as compared: its UTF-16 form as Windows holds it, ASCII letters in upper case, kept as
-// the UTF-8 bytes of those units (one key per UTF-16 form; short names need no allocation).
+// A name as compared: its UTF-16 form as Windows holds it, ASCII letters in upper case. A form
+// of ASCII only is kept as its bytes (short names need no allocation); any other as a 0xFF byte
+// and then two bytes per unit, which no ASCII form starts with, so that keys are equal exactly
+// when the forms are.
 std::string Folded(std::string_view utf8Name) {
+    const auto upper = [](char16_t c) {
+        return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
+    };
     // ASCII is the same in every form: most names need no conversion.
     if (std::all_of(utf8Name.begin(), utf8Name.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         std::string key(utf8Name);
-        for (char& c : key) {
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
-        }
+        for (char& c : key) c = static_cast<char>(upper(static_cast<char16_t>(c)));
         return key;
     }
+    const std::u16string units = Cp932::ToUtf16(Cp932::FromUtf8(utf8Name));
+    const bool ascii = std::all_of(units.begin(), units.end(), [](char16_t c) { return c < 0x80; });
     std::string key;
-    for (char16_t c : Cp932::ToUtf16(Cp932::FromUtf8(utf8Name))) {
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
-        if (c < 0x80) {
-            key += static_cast<char>(c);
-        } else if (c < 0x800) {
-            key += static_cast<char>(0xC0 | (c >> 6));
-            key += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            key += static_cast<char>(0xE0 | (c >> 12));
-            key += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            key += static_cast<char>(0x80 | (c & 0x3F));
-        }
+    key.reserve(ascii ? units.size() : 1 + 2 * units.size());
+    if (!ascii) key += '\xFF';
+    for (const char16_t unit : units) {
+        const char16_t c = upper(unit);
+        if (!ascii) key += static_cast<char>(c >> 8);
+        key += static_cast<char>(c & 0xFF);
     }
     return key;
 }
@@ -220,7 +219,7 @@ private:
 
     // Applies every change reported since the last lookup.
     void Drain() {
-        alignas(inotify_event) char buffer[64 * 1024];
+        alignas(inotify_event) char buffer[4096];
         for (;;) {
             const ssize_t got = read(notifier_, buffer, sizeof buffer);
             if (got <= 0) return;
