@@ -15,6 +15,7 @@
 #include "platform/SystemError.h"
 #include "platform/SystemInfo.h"
 #include "platform/UrlCheck.h"
+#include "platform/WriteBatch.h"
 #include "support/CommonTools.h"
 #include "support/Log.h"
 #include "support/UserPrompt.h"
@@ -293,9 +294,13 @@ int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
             UserPrompt::Show(platform::Cp932::FromUtf8("出力先はフォルダではありません。"));
         } else {
             std::set<std::string> written;
+            // The output folders are checked once each, not once per shortcut made in them.
+            const platform::WriteBatch batch;
+            // One file object for every shortcut, so that its buffer is made once.
+            platform::File output;
             for (auto position = profile->GetHeadPosition(); position;) {
-                SaveItem(path, profile->GetFavoritesPath(), *profile->GetNext(position), written,
-                         count);
+                SaveItem(path, profile->GetFavoritesPath(), *profile->GetNext(position), output,
+                         written, count);
             }
         }
     }
@@ -304,8 +309,8 @@ int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
 }
 
 void MSBrowser::SaveItem(const std::string& folder, const std::string& favoritesPath,
-                         const FavoritesItem& item, std::set<std::string>& writtenFiles,
-                         int& count) const {
+                         const FavoritesItem& item, platform::File& output,
+                         std::set<std::string>& writtenFiles, int& count) const {
     if (item.IsSeparator()) return;
     const std::string fileNamePath = FileNamePath(item.GetPath());
     if (!StaysInside(fileNamePath)) {
@@ -321,7 +326,7 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
         }
         return;
     }
-    const std::string target = CommonTools::MakePath(folder, fileNamePath, "") + ".url";
+    std::string target = CommonTools::MakePath(folder, fileNamePath, "") + ".url";
     // Two names may become the same file name: the first item written to it keeps it.
     if (writtenFiles.count(target) != 0) {
         LogMessage(LOG_W, "MSBrowser::Save 同名のファイルが存在します。(%s)", target.c_str());
@@ -343,7 +348,6 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
         }
     }
     // Creating only a new file checks for an existing one (in any letter case) in the same step.
-    platform::File output;
     const platform::FileSystem::CreateResult created = output.CreateNew(target, true);
     if (created == platform::FileSystem::CreateResult::AlreadyExists) {
         LogMessage(LOG_W, "MSBrowser::Save 同名のファイルが存在します。(%s)", target.c_str());
@@ -362,6 +366,6 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
         LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
         return;
     }
-    writtenFiles.insert(target);
+    writtenFiles.insert(std::move(target));
     ++count;
 }

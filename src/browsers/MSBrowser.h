@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "browsers/Browser.h"
+#include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderReader.h"
 
@@ -51,9 +52,11 @@ private:
     static std::string ReadShortcutURLIn(platform::FolderReader& files, const std::string& folder,
                                          const platform::FolderEntry& entry);
     bool AlreadyRead(const std::string& folder) const;
-    // Writes one item; `writtenFiles` holds the shortcut files written so far by this save.
+    // Writes one item, a new shortcut through `output`; `writtenFiles` holds the shortcut files
+    // written so far by this save.
     void SaveItem(const std::string& folder, const std::string& favoritesPath,
-                  const FavoritesItem& item, std::set<std::string>& writtenFiles, int& count) const;
+                  const FavoritesItem& item, platform::File& output,
+                  std::set<std::string>& writtenFiles, int& count) const;
 
     // Folders read during the current load, so that a link back to an ancestor is not followed.
     std::set<std::pair<uint64_t, uint64_t>> readFolders_;

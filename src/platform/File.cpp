@@ -10,6 +10,7 @@
 
 #include "platform/Clock.h"
 #include "platform/FaultSeam.h"
+#include "platform/FolderNameCache.h"
 #include "platform/PathMap.h"
 #include "platform/SystemError.h"
 
@@ -142,8 +143,24 @@ bool File::OpenNew() {
     return true;
 }
 
+// As Open with Mode::CreateNew, resolving the path as one about to be made.
 FileSystem::CreateResult File::CreateNew(const std::string& path, bool text) {
-    if (Open(path, Mode::CreateNew, text)) return FileSystem::CreateResult::Created;
+    Close();
+    nativePath_ = PathMap::ToNewNative(path);
+    text_ = text;
+    writing_ = true;
+    bool opened = false;
+    if (nativePath_.empty()) {
+        SystemError::SetLast(ENOENT);
+    } else if (FaultSeam::ShouldFail(Op::Open, nativePath_)) {
+        Fail();
+    } else {
+        opened = OpenNew();
+    }
+    if (opened) {
+        FolderNameCache::NoteCreated(nativePath_);
+        return FileSystem::CreateResult::Created;
+    }
     return SystemError::Last() == EEXIST ? FileSystem::CreateResult::AlreadyExists
                                          : FileSystem::CreateResult::Failed;
 }
@@ -221,7 +238,23 @@ bool File::Write(std::string_view bytes) {
         if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size()) return Fail();
         return true;
     }
-    // Text mode: every line feed is stored as CR LF, as the Windows runtime does.
+    // Text mode: every line feed is stored as CR LF, as the Windows runtime does. Short texts
+    // (a shortcut, a line) are converted first and go to the stream in one call.
+    if (bytes.size() <= kBufferSize) {
+        thread_local std::string converted;
+        converted.clear();
+        for (size_t start = 0; start < bytes.size();) {
+            const size_t feed = bytes.find('\n', start);
+            const size_t end = feed == std::string_view::npos ? bytes.size() : feed;
+            converted.append(bytes.data() + start, end - start);
+            if (feed == std::string_view::npos) break;
+            converted.append("\r\n", 2);
+            start = feed + 1;
+        }
+        if (std::fwrite(converted.data(), 1, converted.size(), stream_) != converted.size())
+            return Fail();
+        return true;
+    }
     size_t start = 0;
     while (start < bytes.size()) {
         size_t feed = bytes.find('\n', start);

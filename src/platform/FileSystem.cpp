@@ -11,6 +11,7 @@
 #include "platform/Cp932.h"
 #include "platform/FaultSeam.h"
 #include "platform/File.h"
+#include "platform/FolderNameCache.h"
 #include "platform/PathMap.h"
 #include "platform/SjisText.h"
 #include "platform/SystemError.h"
@@ -170,7 +171,10 @@ FileSystem::CreateResult FileSystem::CreateFolder(const std::string& path) {
         Fail();
         return CreateResult::Failed;
     }
-    if (mkdir(native.c_str(), 0777) == 0) return CreateResult::Created;
+    if (mkdir(native.c_str(), 0777) == 0) {
+        FolderNameCache::NoteCreated(native);
+        return CreateResult::Created;
+    }
     Fail();
     return errno == EEXIST ? CreateResult::AlreadyExists : CreateResult::Failed;
 }
@@ -197,6 +201,7 @@ bool FileSystem::CopyFile(const std::string& source, const std::string& target) 
     }
     if (input.Failed()) return removeTarget();
     if (!output.Close()) return removeTarget();
+    FolderNameCache::NoteCreated(output.NativePath());
     return true;
 }
 
@@ -213,6 +218,8 @@ bool FileSystem::MoveFile(const std::string& source, const std::string& target) 
         return false;
     }
     if (rename(from.c_str(), to.c_str()) != 0) return Fail();
+    FolderNameCache::NoteRemoved(from);
+    FolderNameCache::NoteCreated(to);
     return true;
 }
 
@@ -227,6 +234,8 @@ bool FileSystem::ReplaceFile(const std::string& source, const std::string& targe
         free(real);
     }
     if (rename(from.c_str(), to.c_str()) != 0) return Fail();
+    FolderNameCache::NoteRemoved(from);
+    FolderNameCache::NoteCreated(to);
     return true;
 }
 
@@ -235,6 +244,7 @@ bool FileSystem::DeleteFile(const std::string& path) {
     if (!Resolve(path, native)) return false;
     if (FaultSeam::ShouldFail(Op::Delete, native)) return Fail();
     if (unlink(native.c_str()) != 0) return Fail();
+    FolderNameCache::NoteRemoved(native);
     return true;
 }
 

@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -25,11 +27,30 @@ constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_M
                                     IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 constexpr uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT;
 
-// A name as compared: UTF-16 as Windows holds it, ASCII letters in upper case.
-std::u16string Folded(const std::string& utf8Name) {
-    std::u16string key = Cp932::ToUtf16(Cp932::FromUtf8(utf8Name));
-    for (char16_t& c : key) {
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
+// A name as compared: its UTF-16 form as Windows holds it, ASCII letters in upper case. A form
+// of ASCII only is kept as its bytes (short names need no allocation); any other as a 0xFF byte
+// and then two bytes per unit, which no ASCII form starts with, so that keys are equal exactly
+// when the forms are.
+std::string Folded(std::string_view utf8Name) {
+    const auto upper = [](char16_t c) {
+        return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
+    };
+    // ASCII is the same in every form: most names need no conversion.
+    if (std::all_of(utf8Name.begin(), utf8Name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string key(utf8Name);
+        for (char& c : key) c = static_cast<char>(upper(static_cast<char16_t>(c)));
+        return key;
+    }
+    const std::u16string units = Cp932::ToUtf16(Cp932::FromUtf8(utf8Name));
+    const bool ascii = std::all_of(units.begin(), units.end(), [](char16_t c) { return c < 0x80; });
+    std::string key;
+    key.reserve(ascii ? units.size() : 1 + 2 * units.size());
+    if (!ascii) key += '\xFF';
+    for (const char16_t unit : units) {
+        const char16_t c = upper(unit);
+        if (!ascii) key += static_cast<char>(c >> 8);
+        key += static_cast<char>(c & 0xFF);
     }
     return key;
 }
@@ -51,13 +72,15 @@ struct Listing {
     dev_t device = 0;
     ino_t inode = 0;
     int watch = -1;
-    std::unordered_map<std::u16string, std::vector<std::string>> names;
+    // The write batch in which the path was last seen to name this folder (0: none).
+    uint64_t checkedInBatch = 0;
+    std::unordered_map<std::string, std::vector<std::string>> names;
 
-    void Add(const std::string& name) {
+    void Add(std::string_view name) {
         std::vector<std::string>& same = names[Folded(name)];
-        if (std::find(same.begin(), same.end(), name) == same.end()) same.push_back(name);
+        if (std::find(same.begin(), same.end(), name) == same.end()) same.emplace_back(name);
     }
-    void Remove(const std::string& name) {
+    void Remove(std::string_view name) {
         const auto found = names.find(Folded(name));
         if (found == names.end()) return;
         std::vector<std::string>& same = found->second;
@@ -65,6 +88,11 @@ struct Listing {
         if (same.empty()) names.erase(found);
     }
 };
+
+// The write batch the thread is in (0: none); batches are numbered from 1 across threads.
+thread_local uint64_t currentBatch = 0;
+thread_local int batchDepth = 0;
+std::atomic<uint64_t> lastBatch{0};
 
 class Cache {
 public:
@@ -76,24 +104,45 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         found = utf8Name;
         if (!Ready()) return Scan(folder, utf8Name, found);
-        Drain();
-        struct stat info {};
-        if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-        auto listing = listings_.find(folder);
-        // The path may name another folder now (a parent renamed, the folder made anew).
-        if (listing != listings_.end() &&
-            (listing->second.device != info.st_dev || listing->second.inode != info.st_ino)) {
-            Forget(listing);
-            listing = listings_.end();
+        const uint64_t batch = currentBatch;
+        auto listing = FindListing(folder);
+        if (listing == listings_.end() || batch == 0 || listing->second.checkedInBatch != batch) {
+            Drain();
+            listing = FindListing(folder);
+            struct stat info {};
+            if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+            // The path may name another folder now (a parent renamed, the folder made anew).
+            if (listing != listings_.end() &&
+                (listing->second.device != info.st_dev || listing->second.inode != info.st_ino)) {
+                Forget(listing);
+                listing = listings_.end();
+            }
+            if (listing == listings_.end()) listing = Load(folder);
+            if (listing == listings_.end()) return Scan(folder, utf8Name, found);
+            listing->second.checkedInBatch = batch;
         }
-        if (listing == listings_.end()) listing = Load(folder);
-        if (listing == listings_.end()) return Scan(folder, utf8Name, found);
         const auto same = listing->second.names.find(Folded(utf8Name));
         if (same != listing->second.names.end() &&
             std::find(same->second.begin(), same->second.end(), utf8Name) == same->second.end()) {
             found = same->second.front();
         }
         return true;
+    }
+
+    // Applies a change this process made to a folder at once, ahead of its report.
+    void Note(const std::string& nativePath, bool added) {
+        const size_t slash = nativePath.rfind('/');
+        if (slash == std::string::npos || slash + 1 == nativePath.size()) return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto listing =
+            FindListing(slash == 0 ? "/" : std::string_view(nativePath).substr(0, slash));
+        if (listing == listings_.end()) return;
+        const std::string_view name = std::string_view(nativePath).substr(slash + 1);
+        if (added) {
+            listing->second.Add(name);
+        } else {
+            listing->second.Remove(name);
+        }
     }
 
 private:
@@ -109,7 +158,7 @@ private:
 
     // Reads the folder without keeping it.
     static bool Scan(const std::string& folder, const std::string& utf8Name, std::string& found) {
-        const std::u16string wanted = Folded(utf8Name);
+        const std::string wanted = Folded(utf8Name);
         bool matched = false;
         return ReadFolder(folder, [&](const std::string& name) {
             if (name == utf8Name) {
@@ -145,12 +194,22 @@ private:
         listing.device = info.st_dev;
         listing.inode = info.st_ino;
         folderOfWatch_[watch] = folder;
-        return listings_.emplace(folder, std::move(listing)).first;
+        recent_ = listings_.emplace(folder, std::move(listing)).first;
+        return recent_;
+    }
+
+    // The listing of a folder; the one found last is compared first, as lookups come in runs.
+    Listings::iterator FindListing(std::string_view folder) {
+        if (recent_ != listings_.end() && recent_->first == folder) return recent_;
+        const auto found = listings_.find(std::string(folder));
+        if (found != listings_.end()) recent_ = found;
+        return found;
     }
 
     void Forget(Listings::iterator listing) {
         inotify_rm_watch(notifier_, listing->second.watch);
         folderOfWatch_.erase(listing->second.watch);
+        if (recent_ == listing) recent_ = listings_.end();
         listings_.erase(listing);
     }
 
@@ -160,7 +219,7 @@ private:
 
     // Applies every change reported since the last lookup.
     void Drain() {
-        alignas(inotify_event) char buffer[64 * 1024];
+        alignas(inotify_event) char buffer[4096];
         for (;;) {
             const ssize_t got = read(notifier_, buffer, sizeof buffer);
             if (got <= 0) return;
@@ -182,7 +241,7 @@ private:
         }
         const auto folder = folderOfWatch_.find(event.wd);
         if (folder == folderOfWatch_.end()) return;
-        const auto listing = listings_.find(folder->second);
+        const auto listing = FindListing(folder->second);
         if (listing == listings_.end()) return;
         if (event.mask & kFolderGone) {
             Forget(listing);
@@ -197,15 +256,36 @@ private:
     bool triedNotifier_ = false;
     int notifier_ = -1;
     Listings listings_;  // by native folder path
+    Listings::iterator recent_ = listings_.end();
     std::unordered_map<int, std::string> folderOfWatch_;
 };
 
+Cache& TheCache() {
+    static Cache cache;
+    return cache;
+}
+
 }  // namespace
+
+void FolderNameCache::BeginBatch() {
+    if (batchDepth++ == 0) currentBatch = ++lastBatch;
+}
+
+void FolderNameCache::EndBatch() {
+    if (--batchDepth == 0) currentBatch = 0;
+}
 
 bool FolderNameCache::Find(const std::string& folder, const std::string& utf8Name,
                            std::string& found) {
-    static Cache cache;
-    return cache.Find(folder, utf8Name, found);
+    return TheCache().Find(folder, utf8Name, found);
+}
+
+void FolderNameCache::NoteCreated(const std::string& nativePath) {
+    TheCache().Note(nativePath, true);
+}
+
+void FolderNameCache::NoteRemoved(const std::string& nativePath) {
+    TheCache().Note(nativePath, false);
 }
 
 }  // namespace platform

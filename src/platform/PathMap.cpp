@@ -61,6 +61,13 @@ std::string DriveRoot(int drive) {
     return driveMap.roots[drive];
 }
 
+// Whether the drive's native root is `root`, without copying it.
+bool HasRoot(int drive, const std::string& root) {
+    std::lock_guard<std::mutex> lock(driveMutex);
+    RefreshDrives();
+    return driveMap.roots[drive] == root;
+}
+
 // Reports each drive without a mapping once per emulated system.
 void NoteUnmapped(int drive) {
     {
@@ -91,17 +98,27 @@ std::vector<std::string> NativeNames(std::string_view path) {
 }
 
 // Resolves "." and ".." lexically, never above the root, as GetFullPathName does.
-std::vector<std::string> Normalize(const std::vector<std::string>& names) {
-    std::vector<std::string> result;
-    for (const std::string& name : names) {
+std::vector<std::string> Normalize(std::vector<std::string> names) {
+    size_t kept = 0;
+    for (std::string& name : names) {
         if (name == ".") continue;
         if (name == "..") {
-            if (!result.empty()) result.pop_back();
+            if (kept > 0) --kept;
             continue;
         }
-        result.push_back(name);
+        if (&names[kept] != &name) names[kept] = std::move(name);
+        ++kept;
     }
-    return result;
+    names.resize(kept);
+    return names;
+}
+
+// A name in UTF-8; ASCII names are the same in both forms and are not converted.
+std::string Utf8Name(std::string_view name) {
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x80) return Cp932::ToUtf8(name);
+    }
+    return std::string(name);
 }
 
 std::string JoinNative(const std::string& root, const std::string& name) {
@@ -109,18 +126,22 @@ std::string JoinNative(const std::string& root, const std::string& name) {
     return root + "/" + name;
 }
 
-std::string BuildNative(const std::string& root, const std::vector<std::string>& names) {
+// `lookExactFirst`: whether a status call on the exact path comes before the folder's names are
+// asked; for a file about to be made the answer is almost always "missing", so asking the names
+// at once saves that call and gives the same path.
+std::string BuildNative(const std::string& root, const std::vector<std::string>& names,
+                        bool lookExactFirst) {
     std::string exact = root;
     std::vector<std::string> utf8Names;
     std::vector<size_t> prefixLengths;  // of exact after each name
     utf8Names.reserve(names.size());
     prefixLengths.reserve(names.size());
     for (const std::string& name : names) {
-        utf8Names.push_back(Cp932::ToUtf8(name));
+        utf8Names.push_back(Utf8Name(name));
         exact = JoinNative(exact, utf8Names.back());
         prefixLengths.push_back(exact.size());
     }
-    if (names.empty() || PathExists(exact)) return exact;
+    if (names.empty() || (lookExactFirst && PathExists(exact))) return exact;
     const auto folderOf = [&](size_t count) {
         return count > 0 ? exact.substr(0, prefixLengths[count - 1]) : root;
     };
@@ -155,6 +176,42 @@ bool HasDrive(std::string_view path) {
 }  // namespace
 
 std::string PathMap::ToNative(std::string_view internal) {
+    return Resolve(internal, true);
+}
+
+std::string PathMap::ToNewNative(std::string_view internal) {
+    // The folder part of the last path resolved on this thread, kept with its native form: a
+    // tree writes many files into each folder, and only the last name differs between them.
+    thread_local std::string memoRoot;
+    thread_local std::string memoFolder;  // internal, up to and with the last separator
+    thread_local std::string memoNative;  // its native form before any letter-case lookup
+    if (!HasDrive(internal)) return Resolve(internal, false);
+    size_t cut = 0;
+    for (size_t i = 2; i < internal.size(); i += Cp932::CharLength(internal, i)) {
+        if (SjisText::IsSeparator(internal[i])) cut = i + 1;
+    }
+    const std::string_view last = internal.substr(cut);
+    if (cut == 0 || last.empty() || last == "." || last == "..") return Resolve(internal, false);
+    const int drive = DriveIndex(internal[0]);
+    const std::string_view folder = internal.substr(0, cut);
+    if (memoFolder != folder || memoRoot.empty() || !HasRoot(drive, memoRoot)) {
+        const std::string root = DriveRoot(drive);
+        if (root.empty()) return Resolve(internal, false);
+        std::string native = root;
+        for (const std::string& name : Normalize(SjisText::SplitNames(folder.substr(2))))
+            native = JoinNative(native, Utf8Name(name));
+        memoRoot = root;
+        memoFolder = folder;
+        memoNative = std::move(native);
+    }
+    // As the search in Resolve, which starts in the folder holding the last name.
+    std::string found;
+    if (FolderNameCache::Find(memoNative, Utf8Name(last), found))
+        return JoinNative(memoNative, found);
+    return Resolve(internal, false);
+}
+
+std::string PathMap::Resolve(std::string_view internal, bool lookExactFirst) {
     std::string absolute;
     if (HasDrive(internal)) {
         absolute = std::string(internal);
@@ -174,7 +231,8 @@ std::string PathMap::ToNative(std::string_view internal) {
         NoteUnmapped(drive);
         return {};
     }
-    return BuildNative(root, Normalize(SjisText::SplitNames(std::string_view(absolute).substr(2))));
+    return BuildNative(root, Normalize(SjisText::SplitNames(std::string_view(absolute).substr(2))),
+                       lookExactFirst);
 }
 
 std::string PathMap::ToInternal(std::string_view native) {

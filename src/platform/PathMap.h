@@ -15,6 +15,9 @@ public:
     // drive of the current folder; a relative one against the current folder. Empty when the
     // drive is not mapped.
     static std::string ToNative(std::string_view internal);
+    // ToNative for a file about to be created: the same path, found with one status call fewer
+    // when the file does not exist yet.
+    static std::string ToNewNative(std::string_view internal);
     // The internal path of a native one: the drive whose native root is the longest prefix of
     // the path (a path inside drive_c gets C:, anything else Z:). Relative native paths are
     // taken from the process's current folder. Empty when a name holds a backslash (or a
@@ -22,6 +25,9 @@ public:
     static std::string ToInternal(std::string_view native);
     // The current folder as an internal path (GetCurrentDirectory); empty when it has none.
     static std::string CurrentFolder();
+
+private:
+    static std::string Resolve(std::string_view internal, bool lookExactFirst);
 };
 
 }  // namespace platform

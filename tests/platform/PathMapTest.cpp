@@ -5,9 +5,12 @@
 #include <fstream>
 
 #include "EmulatedSystem.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
 #include "platform/PathMap.h"
 #include "platform/Prefix.h"
 #include "platform/SjisText.h"
+#include "platform/WriteBatch.h"
 
 namespace fs = std::filesystem;
 using platform::PathMap;
@@ -141,4 +144,45 @@ TEST_F(EmulatedSystemTest, NativeNamesHoldingABackslashHaveNoInternalPath) {
     EXPECT_EQ(PathMap::ToNative("relative"), "");
     EXPECT_EQ(PathMap::ToNative("\\rooted"), "");
     fs::current_path(saved);
+}
+
+TEST_F(EmulatedSystemTest, AWriteBatchSeesItsOwnChangesAtOnceAndOthersAfterIt) {
+    using platform::File;
+    using platform::FileSystem;
+    using Result = FileSystem::CreateResult;
+    system.MakeFolder("C:\\p\\dir");
+    const std::string driveC = RealRoot(system) + "/drive_c";
+    const std::string folder = driveC + "/p/dir";
+    {
+        const platform::WriteBatch batch;
+        File file;
+        // Each step is checked against the one before it, so every note of the batch counts.
+        EXPECT_EQ(file.CreateNew("C:\\p\\dir\\a.url", true), Result::Created);
+        file.Close();
+        EXPECT_EQ(file.CreateNew("C:\\p\\dir\\A.URL", true), Result::AlreadyExists);
+        EXPECT_TRUE(FileSystem::DeleteFile("C:\\p\\dir\\a.url"));
+        EXPECT_EQ(file.CreateNew("C:\\p\\dir\\A.URL", true), Result::Created);
+        file.Close();
+        EXPECT_EQ(FileSystem::CreateFolder("C:\\p\\dir\\Sub"), Result::Created);
+        EXPECT_EQ(PathMap::ToNative("C:\\p\\dir\\SUB\\x.url"), folder + "/Sub/x.url");
+        EXPECT_TRUE(FileSystem::MoveFile("C:\\p\\dir\\A.URL", "C:\\p\\dir\\b.url"));
+        EXPECT_EQ(file.CreateNew("C:\\p\\dir\\B.url", true), Result::AlreadyExists);
+        EXPECT_EQ(file.CreateNew("C:\\p\\dir\\a.url", true), Result::Created);
+        file.Close();
+        // Only ASCII letters fold, in names of any script.
+        EXPECT_EQ(file.CreateNew(Sjis("C:\\p\\dir\\日本x.url"), true), Result::Created);
+        file.Close();
+        EXPECT_EQ(file.CreateNew(Sjis("C:\\p\\dir\\日本X.URL"), true), Result::AlreadyExists);
+        EXPECT_EQ(file.CreateNew(Sjis("C:\\p\\dir\\ａ.url"), true), Result::Created);
+        file.Close();
+        EXPECT_EQ(file.CreateNew(Sjis("C:\\p\\dir\\Ａ.url"), true), Result::Created);
+        file.Close();
+    }
+    // After the batch, a parent renamed behind the program's back and the folder made anew.
+    fs::rename(driveC + "/p", driveC + "/q");
+    fs::create_directories(folder);
+    EXPECT_EQ(PathMap::ToNative("C:\\p\\dir\\A.url"), folder + "/A.url");
+    std::ofstream(folder + "/Other.url") << "x";
+    File file;
+    EXPECT_EQ(file.CreateNew("C:\\p\\dir\\OTHER.url", true), Result::AlreadyExists);
 }
