@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -293,7 +294,7 @@ int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
         } else if ((attributes & platform::FileSystem::kAttributeDirectory) == 0) {
             UserPrompt::Show(platform::Cp932::FromUtf8("出力先はフォルダではありません。"));
         } else {
-            std::set<std::string> written;
+            std::unordered_set<std::string> written;
             // The output folders are checked once each, not once per shortcut made in them.
             const platform::WriteBatch batch;
             // One file object for every shortcut, so that its buffer is made once.
@@ -310,7 +311,7 @@ int MSBrowser::Save(const std::string& path, BrowserProfile* profile) {
 
 void MSBrowser::SaveItem(const std::string& folder, const std::string& favoritesPath,
                          const FavoritesItem& item, platform::File& output,
-                         std::set<std::string>& writtenFiles, int& count) const {
+                         std::unordered_set<std::string>& writtenFiles, int& count) const {
     if (item.IsSeparator()) return;
     const std::string fileNamePath = FileNamePath(item.GetPath());
     if (!StaysInside(fileNamePath)) {
@@ -327,8 +328,11 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
         return;
     }
     std::string target = CommonTools::MakePath(folder, fileNamePath, "") + ".url";
-    // Two names may become the same file name: the first item written to it keeps it.
-    if (writtenFiles.count(target) != 0) {
+    // Two names may become the same file name: the first item written to it keeps it. A copy
+    // would overwrite an earlier item's file, so copies are checked against the files written;
+    // a new file is created only where none exists, which is the same check.
+    const bool copies = !favoritesPath.empty();
+    if (copies && writtenFiles.count(target) != 0) {
         LogMessage(LOG_W, "MSBrowser::Save 同名のファイルが存在します。(%s)", target.c_str());
         return;
     }
@@ -366,6 +370,6 @@ void MSBrowser::SaveItem(const std::string& folder, const std::string& favorites
         LogSystemError("MSBrowser::Save 指定フォルダの生成が出来ません。");
         return;
     }
-    writtenFiles.insert(std::move(target));
+    if (copies) writtenFiles.insert(std::move(target));
     ++count;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "browsers/Browser.h"
@@ -53,10 +54,10 @@ private:
                                          const platform::FolderEntry& entry);
     bool AlreadyRead(const std::string& folder) const;
     // Writes one item, a new shortcut through `output`; `writtenFiles` holds the shortcut files
-    // written so far by this save.
+    // written so far by a save that copies shortcut files.
     void SaveItem(const std::string& folder, const std::string& favoritesPath,
                   const FavoritesItem& item, platform::File& output,
-                  std::set<std::string>& writtenFiles, int& count) const;
+                  std::unordered_set<std::string>& writtenFiles, int& count) const;
 
     // Folders read during the current load, so that a link back to an ancestor is not followed.
     std::set<std::pair<uint64_t, uint64_t>> readFolders_;
