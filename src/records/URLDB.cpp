@@ -7,6 +7,8 @@
 #include "platform/Clock.h"
 #include "records/ArrayControl.h"
 #include "records/URLCaseIndex.h"
+#include "records/URLHash.h"
+#include "records/URLOrder.h"
 #include "support/Log.h"
 
 namespace {
@@ -27,10 +29,6 @@ std::string LowerAscii(std::string_view text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return lower;
-}
-
-size_t UrlHash(std::string_view url) {
-    return std::hash<std::string_view>{}(url);
 }
 
 }  // namespace
@@ -155,7 +153,7 @@ void URLDB::BulkAdd(std::unique_ptr<URLInfo>&& record) {
     // A URL after every stored one (the usual case: files are written in URL order) can be
     // neither stored nor a stored URL without its slash.
     const bool pastLast = bulkLast_ == nullptr || bulkLast_->GetURL() < url;
-    if ((!pastLast && BulkContains(url)) || BulkEqualStored(url, pastLast)) {
+    if ((!pastLast && BulkContains(url, false, false)) || BulkEqualStored(url, pastLast)) {
         LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", url.c_str());
         record.reset();
         return;
@@ -187,14 +185,22 @@ void URLDB::EndBulkAdd() {
     for (size_t i = bulkFirst_; i < records_.size(); ++i) urlArray_.push_back(records_[i].get());
     const auto added = urlArray_.begin() + static_cast<std::ptrdiff_t>(before);
     // A file written by the program is in URL order already.
-    if (!std::is_sorted(added, urlArray_.end(), byUrl)) std::sort(added, urlArray_.end(), byUrl);
+    if (!std::is_sorted(added, urlArray_.end(), byUrl))
+        URLOrder::Sort(&*added, static_cast<size_t>(urlArray_.end() - added));
     std::inplace_merge(urlArray_.begin(), added, urlArray_.end(), byUrl);
 }
 
-bool URLDB::BulkContains(std::string_view url) const {
-    const size_t mask = bulkTable_.size() - 1;
-    for (size_t slot = UrlHash(url) & mask; bulkTable_[slot] != 0; slot = (slot + 1) & mask) {
-        if (records_[bulkTable_[slot] - 1]->GetURL() == url) return true;
+// A table entry holds the record's index plus one in the bits below the table size and the
+// hash's upper bits above them, so that a probe reads a record only when those bits agree.
+bool URLDB::BulkContains(std::string_view url, bool lower, bool slash) const {
+    const uint64_t hash = URLHash::Of(url, lower, slash);
+    const auto mask = static_cast<uint32_t>(bulkTable_.size() - 1);
+    const uint32_t tag = static_cast<uint32_t>(hash >> 32) & ~mask;
+    for (size_t slot = hash & mask; bulkTable_[slot] != 0; slot = (slot + 1) & mask) {
+        const uint32_t entry = bulkTable_[slot];
+        if ((entry & ~mask) != tag) continue;
+        const std::string& stored = records_[(entry & mask) - 1]->GetURL();
+        if (lower ? URLHash::IsLowerForm(stored, url, slash) : stored == url) return true;
     }
     return false;
 }
@@ -202,20 +208,23 @@ bool URLDB::BulkContains(std::string_view url) const {
 // FindEqual's question, answered by hash: the lower-case forms with one slash more or less, and
 // the case index for the records with capitals.
 bool URLDB::BulkEqualStored(std::string_view url, bool pastLast) const {
-    if (!pastLast && BulkContains(LowerAscii(url) + "/")) return true;
+    if (!pastLast && BulkContains(url, true, true)) return true;
     if (caseIndex_.Find(url, true).count != 0) return true;
     if (url.back() != '/') return false;
     const std::string_view shorter = url.substr(0, url.size() - 1);
     if (shorter.empty()) return false;
-    if (BulkContains(LowerAscii(shorter))) return true;
+    if (BulkContains(shorter, true, false)) return true;
     return caseIndex_.Find(URLCaseIndex::Stem(shorter), shorter.back() == '/').count != 0;
 }
 
+// The table has at least twice as many slots as records, so an index plus one fits below the
+// table size.
 void URLDB::BulkInsert(uint32_t record) {
-    const size_t mask = bulkTable_.size() - 1;
-    size_t slot = UrlHash(records_[record]->GetURL()) & mask;
+    const uint64_t hash = URLHash::Of(records_[record]->GetURL(), false, false);
+    const auto mask = static_cast<uint32_t>(bulkTable_.size() - 1);
+    size_t slot = hash & mask;
     while (bulkTable_[slot] != 0) slot = (slot + 1) & mask;
-    bulkTable_[slot] = record + 1;
+    bulkTable_[slot] = (static_cast<uint32_t>(hash >> 32) & ~mask) | (record + 1);
 }
 
 // Doubles the table, keeping at most every other slot taken.

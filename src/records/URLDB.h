@@ -103,7 +103,9 @@ private:
     int Merge(int index, const URLInfo& newer, uint32_t equal);
     // Bulk adding: whether a record with exactly this URL is stored, whether one the URL equals
     // is (pastLast: the URL sorts after every stored one), and entering one.
-    bool BulkContains(std::string_view url) const;
+    // BulkContains looks for the URL, or with `lower` for its lower-case form (and with `slash`
+    // that form and a slash).
+    bool BulkContains(std::string_view url, bool lower, bool slash) const;
     bool BulkEqualStored(std::string_view url, bool pastLast) const;
     void BulkInsert(uint32_t record);
     void BulkGrow();
