@@ -173,21 +173,26 @@ void URLDB::BulkAdd(std::unique_ptr<URLInfo>&& record) {
     Offer(added, false);
 }
 
+// The new records are put in URL order where they are owned, with the hash table, no longer
+// needed, lent as the sort's scratch memory, so that sorting takes no more memory than loading.
 void URLDB::EndBulkAdd() {
     if (!bulk_) return;
     bulk_ = false;
-    std::vector<uint32_t>().swap(bulkTable_);
     bulkLast_ = nullptr;
     // The stored URLs are unique, so plain byte order is a total order.
     const auto byUrl = [](const URLInfo* a, const URLInfo* b) { return a->GetURL() < b->GetURL(); };
+    const auto added = records_.begin() + static_cast<std::ptrdiff_t>(bulkFirst_);
+    // A file written by the program is in URL order already.
+    const bool sorted = std::is_sorted(added, records_.end(), [&](const auto& a, const auto& b) {
+        return byUrl(a.get(), b.get());
+    });
+    if (!sorted) URLOrder::Sort(&*added, static_cast<size_t>(records_.end() - added), bulkTable_);
+    std::vector<uint32_t>().swap(bulkTable_);
     const size_t before = urlArray_.size();
     urlArray_.reserve(records_.size());
     for (size_t i = bulkFirst_; i < records_.size(); ++i) urlArray_.push_back(records_[i].get());
-    const auto added = urlArray_.begin() + static_cast<std::ptrdiff_t>(before);
-    // A file written by the program is in URL order already.
-    if (!std::is_sorted(added, urlArray_.end(), byUrl))
-        URLOrder::Sort(&*added, static_cast<size_t>(urlArray_.end() - added));
-    std::inplace_merge(urlArray_.begin(), added, urlArray_.end(), byUrl);
+    std::inplace_merge(urlArray_.begin(), urlArray_.begin() + static_cast<std::ptrdiff_t>(before),
+                       urlArray_.end(), byUrl);
 }
 
 // A table entry holds the record's index plus one in the bits below the table size and the

@@ -111,7 +111,7 @@ private:
     void BulkGrow();
     int MoveIntoOrder(int index);
 
-    // The records, owned in the order they arrived.
+    // The records, owned in the order they arrived (those of a bulk load in URL order).
     std::vector<std::unique_ptr<URLInfo>> records_;
     // The same records sorted by URL; plain pointers, so that an insertion is one block move.
     std::vector<URLInfo*> urlArray_;

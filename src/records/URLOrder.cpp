@@ -34,16 +34,17 @@ bool LessFrom(const URLInfo* a, const URLInfo* b, size_t depth) {
 
 }  // namespace
 
-void URLOrder::Sort(URLInfo** records, size_t count) {
+void URLOrder::Sort(Record* records, size_t count, std::vector<uint32_t>& scratch) {
     if (count < 2) return;
-    std::vector<uint64_t> keys(count);
-    for (size_t i = 0; i < count; ++i) keys[i] = KeyAt(records[i], 0);
-    SortFrom(records, keys.data(), count, 0, 2 * std::bit_width(count));
+    scratch.resize(2 * count);
+    Keys keys{scratch.data()};
+    for (size_t i = 0; i < count; ++i) keys.Set(i, KeyAt(records[i].get(), 0));
+    SortFrom(records, keys, count, 0, 2 * std::bit_width(count));
 }
 
 // Records below the pivot's key and above it are sorted on the same bytes; those with its key
 // move on to the next eight bytes, in the loop so that long shared prefixes take no stack.
-void URLOrder::SortFrom(URLInfo** records, uint64_t* keys, size_t count, size_t depth, int budget) {
+void URLOrder::SortFrom(Record* records, Keys keys, size_t count, size_t depth, int budget) {
     for (;;) {
         if (count <= kSmall) {
             InsertionSort(records, keys, count, depth);
@@ -53,7 +54,7 @@ void URLOrder::SortFrom(URLInfo** records, uint64_t* keys, size_t count, size_t 
             ComparisonSort(records, count, depth);
             return;
         }
-        uint64_t first = keys[0], middle = keys[count / 2], last = keys[count - 1];
+        uint64_t first = keys.Get(0), middle = keys.Get(count / 2), last = keys.Get(count - 1);
         if (first > middle) std::swap(first, middle);
         if (middle > last) std::swap(middle, last);
         if (first > middle) std::swap(first, middle);
@@ -61,25 +62,27 @@ void URLOrder::SortFrom(URLInfo** records, uint64_t* keys, size_t count, size_t 
         size_t below = 0, at = 0, above = count;
         const auto swap = [&](size_t a, size_t b) {
             std::swap(records[a], records[b]);
-            std::swap(keys[a], keys[b]);
+            std::swap(keys.words[2 * a], keys.words[2 * b]);
+            std::swap(keys.words[2 * a + 1], keys.words[2 * b + 1]);
         };
         while (at < above) {
-            if (keys[at] < pivot) {
+            const uint64_t key = keys.Get(at);
+            if (key < pivot) {
                 swap(at++, below++);
-            } else if (keys[at] > pivot) {
+            } else if (key > pivot) {
                 swap(at, --above);
             } else {
                 ++at;
             }
         }
         SortFrom(records, keys, below, depth, budget - 1);
-        SortFrom(records + above, keys + above, count - above, depth, budget - 1);
+        SortFrom(records + above, keys.From(above), count - above, depth, budget - 1);
 
         records += below;
-        keys += below;
+        keys = keys.From(below);
         count = above - below;
         // A URL that ends within these bytes ties with longer ones padded by zero bytes.
-        const bool ends = std::any_of(records, records + count, [&](const URLInfo* record) {
+        const bool ends = std::any_of(records, records + count, [&](const Record& record) {
             return record->GetURL().size() <= depth + 8;
         });
         if (ends) {
@@ -87,28 +90,30 @@ void URLOrder::SortFrom(URLInfo** records, uint64_t* keys, size_t count, size_t 
             return;
         }
         depth += 8;
-        for (size_t i = 0; i < count; ++i) keys[i] = KeyAt(records[i], depth);
+        for (size_t i = 0; i < count; ++i) keys.Set(i, KeyAt(records[i].get(), depth));
     }
 }
 
-void URLOrder::InsertionSort(URLInfo** records, uint64_t* keys, size_t count, size_t depth) {
+void URLOrder::InsertionSort(Record* records, Keys keys, size_t count, size_t depth) {
     for (size_t i = 1; i < count; ++i) {
-        URLInfo* record = records[i];
-        const uint64_t key = keys[i];
+        Record record = std::move(records[i]);
+        const uint64_t key = keys.Get(i);
         size_t j = i;
         for (; j > 0; --j) {
+            const uint64_t before = keys.Get(j - 1);
             const bool less =
-                key != keys[j - 1] ? key < keys[j - 1] : LessFrom(record, records[j - 1], depth);
+                key != before ? key < before : LessFrom(record.get(), records[j - 1].get(), depth);
             if (!less) break;
-            records[j] = records[j - 1];
-            keys[j] = keys[j - 1];
+            records[j] = std::move(records[j - 1]);
+            keys.Set(j, before);
         }
-        records[j] = record;
-        keys[j] = key;
+        records[j] = std::move(record);
+        keys.Set(j, key);
     }
 }
 
-void URLOrder::ComparisonSort(URLInfo** records, size_t count, size_t depth) {
-    std::sort(records, records + count,
-              [depth](const URLInfo* a, const URLInfo* b) { return LessFrom(a, b, depth); });
+void URLOrder::ComparisonSort(Record* records, size_t count, size_t depth) {
+    std::sort(records, records + count, [depth](const Record& a, const Record& b) {
+        return LessFrom(a.get(), b.get(), depth);
+    });
 }

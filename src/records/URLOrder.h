@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "records/URLInfo.h"
 
@@ -11,12 +13,27 @@
 // and reads a URL again only when the records around it share those eight bytes.
 class URLOrder {
 public:
-    static void Sort(URLInfo** records, size_t count);
+    using Record = std::unique_ptr<URLInfo>;
+
+    // The keys take two words of `scratch` per record; a scratch vector that already holds as
+    // many keeps its memory, so that a caller can lend a table it no longer needs.
+    static void Sort(Record* records, size_t count, std::vector<uint32_t>& scratch);
 
 private:
-    // Sorts records sharing their first `depth` bytes, longer than that; keys hold the eight
+    // The eight bytes of each record as two words, the upper one first.
+    struct Keys {
+        uint32_t* words;
+        uint64_t Get(size_t i) const { return uint64_t{words[2 * i]} << 32 | words[2 * i + 1]; }
+        void Set(size_t i, uint64_t key) {
+            words[2 * i] = static_cast<uint32_t>(key >> 32);
+            words[2 * i + 1] = static_cast<uint32_t>(key);
+        }
+        Keys From(size_t i) const { return Keys{words + 2 * i}; }
+    };
+
+    // Sorts records sharing their first `depth` bytes, longer than that; the keys hold the eight
     // bytes from `depth` on of each. Partition levels beyond `budget` go to a comparison sort.
-    static void SortFrom(URLInfo** records, uint64_t* keys, size_t count, size_t depth, int budget);
-    static void InsertionSort(URLInfo** records, uint64_t* keys, size_t count, size_t depth);
-    static void ComparisonSort(URLInfo** records, size_t count, size_t depth);
+    static void SortFrom(Record* records, Keys keys, size_t count, size_t depth, int budget);
+    static void InsertionSort(Record* records, Keys keys, size_t count, size_t depth);
+    static void ComparisonSort(Record* records, size_t count, size_t depth);
 };
