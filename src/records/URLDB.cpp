@@ -138,7 +138,7 @@ void URLDB::BeginBulkAdd() {
     bulkLast_ = urlArray_.empty() ? nullptr : urlArray_.back();
     bulkTable_.assign(1024, 0);
     while (bulkTable_.size() < records_.size() * 2) bulkTable_.resize(bulkTable_.size() * 2);
-    for (size_t i = 0; i < records_.size(); ++i) BulkInsert(static_cast<uint32_t>(i));
+    BulkInsertAll();
 }
 
 // Add(record, false) with the searches of the sorted array replaced by hash lookups: a stored
@@ -153,7 +153,9 @@ void URLDB::BulkAdd(std::unique_ptr<URLInfo>&& record) {
     // A URL after every stored one (the usual case: files are written in URL order) can be
     // neither stored nor a stored URL without its slash.
     const bool pastLast = bulkLast_ == nullptr || bulkLast_->GetURL() < url;
-    if ((!pastLast && BulkContains(url, false, false)) || BulkEqualStored(url, pastLast)) {
+    // The URL's hash serves its own lookup and its entry.
+    const uint64_t hash = URLHash::Of(url, false, false);
+    if ((!pastLast && BulkContains(hash, url, false, false)) || BulkEqualStored(url, pastLast)) {
         LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", url.c_str());
         record.reset();
         return;
@@ -168,7 +170,7 @@ void URLDB::BulkAdd(std::unique_ptr<URLInfo>&& record) {
     URLInfo* added = record.get();
     if (bulkTable_.size() < (records_.size() + 1) * 2) BulkGrow();
     records_.push_back(std::move(record));
-    BulkInsert(static_cast<uint32_t>(records_.size() - 1));
+    BulkInsert(static_cast<uint32_t>(records_.size() - 1), hash);
     if (HasCapital(url)) caseIndex_.Insert(added);
     Offer(added, false);
 }
@@ -197,8 +199,7 @@ void URLDB::EndBulkAdd() {
 
 // A table entry holds the record's index plus one in the bits below the table size and the
 // hash's upper bits above them, so that a probe reads a record only when those bits agree.
-bool URLDB::BulkContains(std::string_view url, bool lower, bool slash) const {
-    const uint64_t hash = URLHash::Of(url, lower, slash);
+bool URLDB::BulkContains(uint64_t hash, std::string_view url, bool lower, bool slash) const {
     const auto mask = static_cast<uint32_t>(bulkTable_.size() - 1);
     const uint32_t tag = static_cast<uint32_t>(hash >> 32) & ~mask;
     for (size_t slot = hash & mask; bulkTable_[slot] != 0; slot = (slot + 1) & mask) {
@@ -213,19 +214,18 @@ bool URLDB::BulkContains(std::string_view url, bool lower, bool slash) const {
 // FindEqual's question, answered by hash: the lower-case forms with one slash more or less, and
 // the case index for the records with capitals.
 bool URLDB::BulkEqualStored(std::string_view url, bool pastLast) const {
-    if (!pastLast && BulkContains(url, true, true)) return true;
+    if (!pastLast && BulkContains(URLHash::Of(url, true, true), url, true, true)) return true;
     if (caseIndex_.Find(url, true).count != 0) return true;
     if (url.back() != '/') return false;
     const std::string_view shorter = url.substr(0, url.size() - 1);
     if (shorter.empty()) return false;
-    if (BulkContains(shorter, true, false)) return true;
+    if (BulkContains(URLHash::Of(shorter, true, false), shorter, true, false)) return true;
     return caseIndex_.Find(URLCaseIndex::Stem(shorter), shorter.back() == '/').count != 0;
 }
 
 // The table has at least twice as many slots as records, so an index plus one fits below the
 // table size.
-void URLDB::BulkInsert(uint32_t record) {
-    const uint64_t hash = URLHash::Of(records_[record]->GetURL(), false, false);
+void URLDB::BulkInsert(uint32_t record, uint64_t hash) {
     const auto mask = static_cast<uint32_t>(bulkTable_.size() - 1);
     size_t slot = hash & mask;
     while (bulkTable_[slot] != 0) slot = (slot + 1) & mask;
@@ -237,7 +237,12 @@ void URLDB::BulkGrow() {
     const size_t size = bulkTable_.size() * 2;
     std::vector<uint32_t>().swap(bulkTable_);
     bulkTable_.assign(size, 0);
-    for (size_t i = 0; i < records_.size(); ++i) BulkInsert(static_cast<uint32_t>(i));
+    BulkInsertAll();
+}
+
+void URLDB::BulkInsertAll() {
+    for (size_t i = 0; i < records_.size(); ++i)
+        BulkInsert(static_cast<uint32_t>(i), URLHash::Of(records_[i]->GetURL(), false, false));
 }
 
 // Merges a newer record into the stored one, which is one of `equal` records the newer URL
