@@ -193,6 +193,13 @@ void URLDB::EndBulkAdd() {
     const size_t before = urlArray_.size();
     urlArray_.reserve(records_.size());
     for (size_t i = bulkFirst_; i < records_.size(); ++i) urlArray_.push_back(records_[i].get());
+    // Freed in URL order, records spread over the heap would leave it fragmented for what is
+    // allocated next; in address order, as they were made, they are freed as after a sorted load.
+    if (!sorted) {
+        std::sort(added, records_.end(), [](const auto& a, const auto& b) {
+            return std::less<const URLInfo*>()(a.get(), b.get());
+        });
+    }
     std::inplace_merge(urlArray_.begin(), urlArray_.begin() + static_cast<std::ptrdiff_t>(before),
                        urlArray_.end(), byUrl);
 }
