@@ -206,6 +206,14 @@ int KrvMapFile::Seek(int origin, int32_t offset) {
 
 int KrvMapFile::ReadLine(std::string& text, LineEnd lineEnd) {
     text.clear();
+    std::string_view view;
+    if (!ReadLineView(view, lineEnd)) return 0;
+    text.assign(view);
+    return 1;
+}
+
+int KrvMapFile::ReadLineView(std::string_view& text, LineEnd lineEnd) {
+    text = {};
     if (!EnsureMapped()) return 0;
     const uint32_t end = ViewEnd();
     if (readPos_ < 0 || static_cast<uint32_t>(readPos_) >= end) return 0;
@@ -225,7 +233,7 @@ int KrvMapFile::ReadLine(std::string& text, LineEnd lineEnd) {
         }
         from = feed + 1;
     }
-    text.assign(data + start, lineEndAt - start);
+    text = std::string_view(data + start, lineEndAt - start);
     readPos_ = static_cast<int32_t>(next);
     return 1;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/File.h"
 #include "platform/MappedFile.h"
@@ -80,6 +81,9 @@ public:
     int32_t GetReadPosition() const { return readPos_; }
     // The next line without its line end; 0 at the end of the data or when not mapped.
     int ReadLine(std::string& text, LineEnd lineEnd = LineEnd::CrLf);
+    // ReadLine without the copy: the line as a view of the mapped bytes, valid until the view is
+    // unmapped.
+    int ReadLineView(std::string_view& text, LineEnd lineEnd = LineEnd::CrLf);
 
     // The mapping name of a path: every backslash and colon replaced by an underscore.
     static std::string MappingName(const std::string& path);

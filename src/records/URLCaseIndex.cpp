@@ -3,30 +3,14 @@
 #include <cstring>
 #include <utility>
 
+#include "records/URLHash.h"
+
 namespace {
 
 constexpr size_t kInitialSlots = 64;
-constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-constexpr uint64_t kOnes = 0x0101010101010101ull;
-constexpr uint64_t kHighBits = 0x8080808080808080ull;
 
 unsigned char LowerAscii(unsigned char byte) {
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-}
-
-// Eight bytes with their ASCII capitals in lower case, all at once: a byte is a capital when its
-// high bit is clear, it is at least 'A' and not beyond 'Z'.
-uint64_t LowerWord(uint64_t word) {
-    const uint64_t low = word & ~kHighBits;
-    const uint64_t atLeastA = low + kOnes * (0x80 - 'A');
-    const uint64_t beyondZ = low + kOnes * (0x80 - 'Z' - 1);
-    const uint64_t capitals = atLeastA & ~beyondZ & ~word & kHighBits;
-    return word | (capitals >> 2);
-}
-
-uint64_t Mix(uint64_t hash, uint64_t word) {
-    hash = (hash ^ word) * kMultiplier;
-    return hash ^ (hash >> 29);
 }
 
 // Whether the URL's stem is `stem`, letter case aside.
@@ -60,12 +44,12 @@ uint64_t URLCaseIndex::Hash(std::string_view stem) {
     for (; pos + 8 <= stem.size(); pos += 8) {
         uint64_t word;
         std::memcpy(&word, stem.data() + pos, 8);
-        hash = Mix(hash, LowerWord(word));
+        hash = URLHash::Mix(hash, URLHash::LowerWord(word));
     }
     uint64_t tail = 0;
     std::memcpy(&tail, stem.data() + pos, stem.size() - pos);
-    hash = Mix(hash, LowerWord(tail));
-    return hash * kMultiplier;
+    hash = URLHash::Mix(hash, URLHash::LowerWord(tail));
+    return hash * URLHash::kMultiplier;
 }
 
 // The slot of the stem's bucket, or the empty slot where it would go.

@@ -7,6 +7,8 @@
 #include "platform/Clock.h"
 #include "records/ArrayControl.h"
 #include "records/URLCaseIndex.h"
+#include "records/URLHash.h"
+#include "records/URLOrder.h"
 #include "support/Log.h"
 
 namespace {
@@ -27,10 +29,6 @@ std::string LowerAscii(std::string_view text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return lower;
-}
-
-size_t UrlHash(std::string_view url) {
-    return std::hash<std::string_view>{}(url);
 }
 
 }  // namespace
@@ -140,7 +138,7 @@ void URLDB::BeginBulkAdd() {
     bulkLast_ = urlArray_.empty() ? nullptr : urlArray_.back();
     bulkTable_.assign(1024, 0);
     while (bulkTable_.size() < records_.size() * 2) bulkTable_.resize(bulkTable_.size() * 2);
-    for (size_t i = 0; i < records_.size(); ++i) BulkInsert(static_cast<uint32_t>(i));
+    BulkInsertAll();
 }
 
 // Add(record, false) with the searches of the sorted array replaced by hash lookups: a stored
@@ -155,7 +153,9 @@ void URLDB::BulkAdd(std::unique_ptr<URLInfo>&& record) {
     // A URL after every stored one (the usual case: files are written in URL order) can be
     // neither stored nor a stored URL without its slash.
     const bool pastLast = bulkLast_ == nullptr || bulkLast_->GetURL() < url;
-    if ((!pastLast && BulkContains(url)) || BulkEqualStored(url, pastLast)) {
+    // The URL's hash serves its own lookup and its entry.
+    const uint64_t hash = URLHash::Of(url, false, false);
+    if ((!pastLast && BulkContains(hash, url, false, false)) || BulkEqualStored(url, pastLast)) {
         LogMessage(LOG_V, "URLDB::Add 既にあるので破棄 (%s)", url.c_str());
         record.reset();
         return;
@@ -170,31 +170,50 @@ void URLDB::BulkAdd(std::unique_ptr<URLInfo>&& record) {
     URLInfo* added = record.get();
     if (bulkTable_.size() < (records_.size() + 1) * 2) BulkGrow();
     records_.push_back(std::move(record));
-    BulkInsert(static_cast<uint32_t>(records_.size() - 1));
+    BulkInsert(static_cast<uint32_t>(records_.size() - 1), hash);
     if (HasCapital(url)) caseIndex_.Insert(added);
     Offer(added, false);
 }
 
+// The new records are put in URL order where they are owned, with the hash table, no longer
+// needed, lent as the sort's scratch memory, so that sorting takes no more memory than loading.
 void URLDB::EndBulkAdd() {
     if (!bulk_) return;
     bulk_ = false;
-    std::vector<uint32_t>().swap(bulkTable_);
     bulkLast_ = nullptr;
     // The stored URLs are unique, so plain byte order is a total order.
     const auto byUrl = [](const URLInfo* a, const URLInfo* b) { return a->GetURL() < b->GetURL(); };
+    const auto added = records_.begin() + static_cast<std::ptrdiff_t>(bulkFirst_);
+    // A file written by the program is in URL order already.
+    const bool sorted = std::is_sorted(added, records_.end(), [&](const auto& a, const auto& b) {
+        return byUrl(a.get(), b.get());
+    });
+    if (!sorted) URLOrder::Sort(&*added, static_cast<size_t>(records_.end() - added), bulkTable_);
+    std::vector<uint32_t>().swap(bulkTable_);
     const size_t before = urlArray_.size();
     urlArray_.reserve(records_.size());
     for (size_t i = bulkFirst_; i < records_.size(); ++i) urlArray_.push_back(records_[i].get());
-    const auto added = urlArray_.begin() + static_cast<std::ptrdiff_t>(before);
-    // A file written by the program is in URL order already.
-    if (!std::is_sorted(added, urlArray_.end(), byUrl)) std::sort(added, urlArray_.end(), byUrl);
-    std::inplace_merge(urlArray_.begin(), added, urlArray_.end(), byUrl);
+    // Freed in URL order, records spread over the heap would leave it fragmented for what is
+    // allocated next; in address order, as they were made, they are freed as after a sorted load.
+    if (!sorted) {
+        std::sort(added, records_.end(), [](const auto& a, const auto& b) {
+            return std::less<const URLInfo*>()(a.get(), b.get());
+        });
+    }
+    std::inplace_merge(urlArray_.begin(), urlArray_.begin() + static_cast<std::ptrdiff_t>(before),
+                       urlArray_.end(), byUrl);
 }
 
-bool URLDB::BulkContains(std::string_view url) const {
-    const size_t mask = bulkTable_.size() - 1;
-    for (size_t slot = UrlHash(url) & mask; bulkTable_[slot] != 0; slot = (slot + 1) & mask) {
-        if (records_[bulkTable_[slot] - 1]->GetURL() == url) return true;
+// A table entry holds the record's index plus one in the bits below the table size and the
+// hash's upper bits above them, so that a probe reads a record only when those bits agree.
+bool URLDB::BulkContains(uint64_t hash, std::string_view url, bool lower, bool slash) const {
+    const auto mask = static_cast<uint32_t>(bulkTable_.size() - 1);
+    const uint32_t tag = static_cast<uint32_t>(hash >> 32) & ~mask;
+    for (size_t slot = hash & mask; bulkTable_[slot] != 0; slot = (slot + 1) & mask) {
+        const uint32_t entry = bulkTable_[slot];
+        if ((entry & ~mask) != tag) continue;
+        const std::string& stored = records_[(entry & mask) - 1]->GetURL();
+        if (lower ? URLHash::IsLowerForm(stored, url, slash) : stored == url) return true;
     }
     return false;
 }
@@ -202,20 +221,22 @@ bool URLDB::BulkContains(std::string_view url) const {
 // FindEqual's question, answered by hash: the lower-case forms with one slash more or less, and
 // the case index for the records with capitals.
 bool URLDB::BulkEqualStored(std::string_view url, bool pastLast) const {
-    if (!pastLast && BulkContains(LowerAscii(url) + "/")) return true;
+    if (!pastLast && BulkContains(URLHash::Of(url, true, true), url, true, true)) return true;
     if (caseIndex_.Find(url, true).count != 0) return true;
     if (url.back() != '/') return false;
     const std::string_view shorter = url.substr(0, url.size() - 1);
     if (shorter.empty()) return false;
-    if (BulkContains(LowerAscii(shorter))) return true;
+    if (BulkContains(URLHash::Of(shorter, true, false), shorter, true, false)) return true;
     return caseIndex_.Find(URLCaseIndex::Stem(shorter), shorter.back() == '/').count != 0;
 }
 
-void URLDB::BulkInsert(uint32_t record) {
-    const size_t mask = bulkTable_.size() - 1;
-    size_t slot = UrlHash(records_[record]->GetURL()) & mask;
+// The table has at least twice as many slots as records, so an index plus one fits below the
+// table size.
+void URLDB::BulkInsert(uint32_t record, uint64_t hash) {
+    const auto mask = static_cast<uint32_t>(bulkTable_.size() - 1);
+    size_t slot = hash & mask;
     while (bulkTable_[slot] != 0) slot = (slot + 1) & mask;
-    bulkTable_[slot] = record + 1;
+    bulkTable_[slot] = (static_cast<uint32_t>(hash >> 32) & ~mask) | (record + 1);
 }
 
 // Doubles the table, keeping at most every other slot taken.
@@ -223,7 +244,12 @@ void URLDB::BulkGrow() {
     const size_t size = bulkTable_.size() * 2;
     std::vector<uint32_t>().swap(bulkTable_);
     bulkTable_.assign(size, 0);
-    for (size_t i = 0; i < records_.size(); ++i) BulkInsert(static_cast<uint32_t>(i));
+    BulkInsertAll();
+}
+
+void URLDB::BulkInsertAll() {
+    for (size_t i = 0; i < records_.size(); ++i)
+        BulkInsert(static_cast<uint32_t>(i), URLHash::Of(records_[i]->GetURL(), false, false));
 }
 
 // Merges a newer record into the stored one, which is one of `equal` records the newer URL

@@ -103,13 +103,17 @@ private:
     int Merge(int index, const URLInfo& newer, uint32_t equal);
     // Bulk adding: whether a record with exactly this URL is stored, whether one the URL equals
     // is (pastLast: the URL sorts after every stored one), and entering one.
-    bool BulkContains(std::string_view url) const;
+    // BulkContains looks for the URL, or with `lower` for its lower-case form (and with `slash`
+    // that form and a slash), whose URLHash::Of is `hash`.
+    bool BulkContains(uint64_t hash, std::string_view url, bool lower, bool slash) const;
     bool BulkEqualStored(std::string_view url, bool pastLast) const;
-    void BulkInsert(uint32_t record);
+    void BulkInsert(uint32_t record, uint64_t hash);
+    // Enters every record, after the table was made or grown.
+    void BulkInsertAll();
     void BulkGrow();
     int MoveIntoOrder(int index);
 
-    // The records, owned in the order they arrived.
+    // The records, owned in the order they arrived (those of a bulk load in URL order).
     std::vector<std::unique_ptr<URLInfo>> records_;
     // The same records sorted by URL; plain pointers, so that an insertion is one block move.
     std::vector<URLInfo*> urlArray_;

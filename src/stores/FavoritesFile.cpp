@@ -276,10 +276,11 @@ int FavoritesFile::Load(const std::string& path, URLDB& database) {
             RecordReader reader(database);
             database.BeginBulkAdd();
             bool reading = true;
+            std::string_view view;
             try {
-                while (reading && !KrvMapFile::GetFailureFlag() && map.ReadLine(line)) {
+                while (reading && !KrvMapFile::GetFailureFlag() && map.ReadLineView(view)) {
                     result = 1;
-                    reading = reader.Line(line);
+                    reading = reader.Line(view);
                 }
                 if (reading) reader.Finish();
             } catch (const std::bad_alloc&) {

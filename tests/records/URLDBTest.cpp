@@ -318,4 +318,50 @@ TEST_F(URLDBTest, OneRecordPerURLWhateverTheOrderOfAdditions) {
         }
     }
 }
+
+// A bulk load sorts its new records once at the end and finds stored forms by hash. Whatever the
+// number of records, their shared prefixes, lengths and bytes (zero bytes, bytes above 0x7F,
+// capitals, slashes), it must keep the records, the order and the lookups of adding them one by
+// one.
+TEST_F(URLDBTest, BulkLoadingKeepsWhatAddingOneByOneKeeps) {
+    const std::string pieces[] = {"http://www.example.co.jp/",
+                                  "cgi-bin/",
+                                  "a",
+                                  "A",
+                                  "/",
+                                  std::string(1, '\0'),
+                                  "\xff",
+                                  "\x82\xa0",
+                                  "0123456789abcdef"};
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 12; ++round) {
+        std::vector<std::string> urls;
+        for (int i = 0; i < 1500; ++i) {
+            std::string url;
+            for (size_t n = 1 + random() % 6; n > 0; --n) url += pieces[random() % 9];
+            urls.push_back(url);
+        }
+        URLDB added(0, 0, 30);
+        URLDB loaded(0, 0, 30);
+        const size_t stored = round % 3 == 0 ? 100 : 0;  // in the database before the load
+        for (size_t i = 0; i < stored; ++i) {
+            added.Add(std::make_unique<URLInfo>(urls[i]), false);
+            loaded.Add(std::make_unique<URLInfo>(urls[i]), false);
+        }
+        loaded.BeginBulkAdd();
+        for (size_t i = stored; i < urls.size(); ++i) {
+            added.Add(std::make_unique<URLInfo>(urls[i]), false);
+            loaded.BulkAdd(std::make_unique<URLInfo>(urls[i]));
+        }
+        loaded.EndBulkAdd();
+        ASSERT_EQ(loaded.GetCount(), added.GetCount()) << round;
+        for (int i = 0; i < added.GetCount(); ++i)
+            ASSERT_EQ(loaded.GetAt(i)->GetURL(), added.GetAt(i)->GetURL()) << round << " " << i;
+        for (const std::string& url : urls) {
+            const URLInfo* found = loaded.GetURLInfo(url);
+            ASSERT_NE(found, nullptr);
+            EXPECT_EQ(found->GetURL(), added.GetURLInfo(url)->GetURL());
+        }
+    }
+}
 }  // namespace

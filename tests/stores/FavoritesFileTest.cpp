@@ -495,8 +495,10 @@ TEST_F(FavoritesFileTest, AFileShortenedByAnotherProcessFailsCleanly) {
 // already holds records. Compared: every record in order, the lists, what lookups find and
 // the database's log lines.
 TEST_F(FavoritesFileTest, LoadingMatchesAddingOneByOne) {
-    const std::string stems[] = {"http://a.jp/x", "http://a.jp/x.html", "http://b.jp/",
-                                 "http://b.jp", "http://c.jp/page"};
+    // Lengths around multiples of eight too, where hashed forms with a slash start a new word.
+    const std::string stems[] = {
+        "http://a.jp/x",    "http://a.jp/x.html", "http://b.jp/",           "http://b.jp",
+        "http://c.jp/page", "http://d.jp/abc",    "http://e.jp/abcdefghijk"};
     const auto dbLog = [&](size_t from) {
         std::string lines;
         const std::string log = system.ReadFile("C:\\Pennawick\\LogTue.log").substr(from);
